@@ -1,0 +1,128 @@
+#include "pages/pendownload.h"
+
+#include <QDir>
+
+#include "common/penconfig.h"
+#include "common/trace.h"
+#include "nibdl/nibdl.h"
+#include "pages/pagerender.h"
+#include "pages/pagestrokes.h"
+
+namespace {
+
+bool Failed(uint32_t code) { return static_cast<int32_t>(code) < 0; }
+
+void ForwardProgress(int kind, int percent, void* context) {
+  const auto* callbacks = static_cast<const PenDownload::Callbacks*>(context);
+  if (callbacks->progress) callbacks->progress(kind, percent);
+}
+
+}  // namespace
+
+PenDownload::~PenDownload() { Close(); }
+
+uint32_t PenDownload::Open() {
+  uint32_t code = DUVOInit(DUVO_INTERFACE_VERSION);
+  if (Failed(code)) {
+    scrivel::Trace(" Driver does not support requirement \n");
+    return code;
+  }
+  uint32_t dwVersion = 0;
+  code = DUVOOpenDevice(&dwVersion);
+  if (Failed(code)) {
+    scrivel::Trace("Failed to find device \n");
+    return code;
+  }
+  m_open = true;
+  return code;
+}
+
+PenDownload::Result PenDownload::Run(const Callbacks& callbacks) {
+  Result result;
+  result.code = DUVORequestData(ForwardProgress, const_cast<Callbacks*>(&callbacks));
+  if (Failed(result.code)) return result;
+
+  int pageCount = 0;
+  result.code = DUVOGetPageCount(&pageCount);
+  if (Failed(result.code)) return result;
+  result.pageCount = pageCount;
+  if (pageCount == 0) {
+    result.outcome = Outcome::EmptyPen;
+    return result;
+  }
+
+  const auto folder = callbacks.chooseFolder
+                          ? callbacks.chooseFolder(MakeTimeStamp(QDateTime::currentDateTime()))
+                          : std::nullopt;
+  if (!folder || folder->isEmpty()) {
+    result.outcome = Outcome::Cancelled;
+    return result;
+  }
+  result.folder = *folder;
+  if (!QDir(result.folder).exists()) QDir().mkpath(result.folder);
+
+  for (int page = 1; page <= pageCount; ++page) {
+    DUVOPAGE* records = nullptr;
+    int EventsInPage = 0;
+    if (Failed(DUVOGetPage(page, &records, &EventsInPage))) {
+      result.failedPages.push_back(page);
+      continue;
+    }
+    const QImage picture = RenderPage(PageStrokes(records, EventsInPage));
+    DUVOFreePage(records);
+    if (callbacks.pageRendered) callbacks.pageRendered(page, picture);
+    if (!SavePageJpg(result.folder, page, picture)) result.failedPages.push_back(page);
+  }
+  result.outcome = Outcome::Saved;
+  result.code = DUVO_OK;
+  return result;
+}
+
+bool PenDownload::Erase() { return m_open && !Failed(DUVOEraseAllPages()); }
+
+void PenDownload::Close() {
+  if (!m_open) return;
+  DUVOCloseDevice();
+  m_open = false;
+}
+
+QString MakeTimeStamp(const QDateTime& localTime) {
+  const QDate d = localTime.date();
+  const QTime t = localTime.time();
+  return QString::asprintf("%04d-%02d-%02d-%02d-%02d-%02d", d.year(), d.month(), d.day(), t.hour(),
+                           t.minute(), t.second());
+}
+
+QString DescribeOpenFailure(uint32_t code) {
+  switch (code) {
+    case DUVO_E_NOTINIT:
+      if (!scrivel::ReadPenConfig().port)
+        return QString("No pen is configured: %1 has no \"Port\" setting.")
+            .arg(QString::fromStdString(scrivel::PenConfigPath()));
+      return "The pen's port module could not be loaded.";
+    case DUVO_E_ALREADYOPEN:
+      return "The pen is already in use by another download.";
+    case DUVO_E_NOTOPEN:
+      return "The pen was not found: check that its receiver is connected.";
+    default:
+      return QString("The pen could not be opened (error 0x%1).").arg(code, 8, 16, QChar('0'));
+  }
+}
+
+QString DescribeDownloadFailure(uint32_t code) {
+  switch (code) {
+    case DUVO_E_TIMEOUT:
+      return "The pen stopped answering during the download (time-out).";
+    case DUVO_E_PROTOCOL:
+      return "The pen's answers could not be understood (protocol error).";
+    case DUVO_E_NOMEMORY:
+      return "There is not enough memory to receive the pen's notes.";
+    case DUVO_E_THREAD:
+      return "The download could not be started.";
+    case DUVO_E_NOTOPEN:
+    case DUVO_E_NOTINIT:
+      return "The pen connection was lost.";
+    default:
+      return QString("The download failed (error 0x%1).").arg(code, 8, 16, QChar('0'));
+  }
+}

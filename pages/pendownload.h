@@ -1,0 +1,69 @@
+#pragma once
+// One download of the pen's stored pages: open the pen, download every note,
+// turn each page into a picture and a JPG file in a folder, optionally erase
+// the pen, close it. The application's main window and the command-line tool
+// both run it; they differ only in how they ask for the folder and show progress.
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class PenDownload {
+ public:
+  struct Callbacks {
+    // kind 0 (waiting loop), 1 (transfer) or 2 (packets lost) and a percent;
+    // called on the download's thread and on the library's worker.
+    std::function<void(int kind, int percent)> progress;
+    // The folder for the page files, given a default name; nullopt cancels.
+    std::function<std::optional<QString>(const QString& defaultName)> chooseFolder;
+    // A page's picture, before its file is written (page numbers from 1).
+    std::function<void(int page, const QImage& picture)> pageRendered;
+  };
+
+  enum class Outcome {
+    Saved,           // every page rendered; see failedPages for files not written
+    EmptyPen,        // the pen holds no pages
+    Cancelled,       // no folder was chosen: nothing written, nothing erased
+    DownloadFailed,  // the library reported an error (see code)
+  };
+
+  struct Result {
+    Outcome outcome = Outcome::DownloadFailed;
+    uint32_t code = 0;          // the library's result when it failed
+    int pageCount = 0;
+    QString folder;
+    std::vector<int> failedPages;  // pages whose file could not be written or read back
+  };
+
+  PenDownload() = default;
+  ~PenDownload();
+  PenDownload(const PenDownload&) = delete;
+  PenDownload& operator=(const PenDownload&) = delete;
+
+  // Initialises the library and opens the pen; the library's code (negative
+  // when read as signed on failure).
+  uint32_t Open();
+  // Downloads, asks for the folder, renders and saves every page. Blocks.
+  Result Run(const Callbacks& callbacks);
+  // Empties the pen's memory; true on success.
+  bool Erase();
+  // Closes the pen connection (also done by the destructor).
+  void Close();
+
+  bool isOpen() const { return m_open; }
+
+ private:
+  bool m_open = false;
+};
+
+// "YYYY-MM-DD-hh-mm-ss" of the given local time: the default folder name.
+QString MakeTimeStamp(const QDateTime& localTime);
+
+// A sentence for the user about a failure to open the pen or to download.
+QString DescribeOpenFailure(uint32_t code);
+QString DescribeDownloadFailure(uint32_t code);
