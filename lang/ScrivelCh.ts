@@ -1,0 +1,55 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN" sourcelanguage="en">
+<context>
+    <name>Scrivel</name>
+    <message>
+        <source>10001</source>
+        <translation>页面已全部下载并保存。是否清除笔中存储的所有页面？</translation>
+    </message>
+    <message>
+        <source>10002</source>
+        <translation>笔中没有存储任何页面。</translation>
+    </message>
+    <message>
+        <source>10003</source>
+        <translation>这是唯一的一页，不能删除。</translation>
+    </message>
+    <message>
+        <source>10004</source>
+        <translation>Scrivel 实时笔记</translation>
+    </message>
+    <message>
+        <source>10005</source>
+        <translation>录像已保存。</translation>
+    </message>
+    <message>
+        <source>10006</source>
+        <translation>未找到麦克风。是否在没有声音的情况下继续录像？</translation>
+    </message>
+    <message>
+        <source>10007</source>
+        <translation>没有指定视频文件名，视频未保存。</translation>
+    </message>
+    <message>
+        <source>10008</source>
+        <translation>有新版本可用。是否立即更新？</translation>
+    </message>
+    <message>
+        <source>10009</source>
+        <translation>更新完成。</translation>
+    </message>
+    <message>
+        <source>10010</source>
+        <translation>更新失败，已安装的程序保持不变。</translation>
+    </message>
+    <message>
+        <source>10011</source>
+        <translation>正在下载更新，请稍候……</translation>
+    </message>
+    <message>
+        <source>10012</source>
+        <translation>更新文件已下载并校验完毕，即将替换已安装的文件。</translation>
+    </message>
+</context>
+</TS>

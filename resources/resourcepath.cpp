@@ -1,0 +1,9 @@
+#include "resources/resourcepath.h"
+
+namespace scrivel {
+
+QString ResourcePath(unsigned id, const QString& type) {
+  return QStringLiteral(":/%1/%2.png").arg(type.toLower()).arg(id);
+}
+
+}  // namespace scrivel

@@ -1,0 +1,230 @@
+#include "scrivel/scriveldlg.h"
+
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+
+#include <algorithm>
+
+#include "common/trace.h"
+#include "nibroute/nibroute.h"
+#include "resources/resourcepath.h"
+#include "scrivel/dialogunits.h"
+#include "scrivel/gdipbutton.h"
+#include "scrivel/pagelist.h"
+
+using scrivel::DluRect;
+
+namespace {
+
+constexpr QRect kWindowSize = DluRect(0, 0, 463, 349);
+
+// The screen number's font: a cell height of 50 pixels, an average character
+// width of 15 pixels, thin strokes, Arial (or what the system offers for it).
+QFont PageNumberFont() {
+  QFont font(QStringLiteral("Arial"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setWeight(QFont::Thin);
+  // A cell height counts ascent and descent; the pixel size counts the em.
+  constexpr int kCellHeight = 50;
+  font.setPixelSize(kCellHeight);
+  const int cell = QFontMetrics(font).height();
+  if (cell > 0) font.setPixelSize(std::max(1, kCellHeight * kCellHeight / cell));
+  constexpr int kAverageWidth = 15;
+  const int average = QFontMetrics(font).averageCharWidth();
+  if (average > 0) font.setStretch(std::clamp(100 * kAverageWidth / average, 1, 4000));
+  return font;
+}
+
+CGdipButton* MakeButton(QWidget* parent, int id, QRect geometry) {
+  auto* button = new CGdipButton(parent);
+  button->setObjectName(QString::number(id));
+  button->setGeometry(geometry);
+  return button;
+}
+
+}  // namespace
+
+CScrivelDlg::CScrivelDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Scrivel"));
+  // Resizable, with a minimise box and no maximise box.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  // The layout is fixed in pixels of a 9-point dialog font at 96 DPI.
+  QFont dialogFont = font();
+  dialogFont.setPixelSize(12);
+  setFont(dialogFont);
+  resize(kWindowSize.size());
+
+  m_btnNewNote = MakeButton(this, 1000, DluRect(7, 0, 45, 42));
+  m_btnDownload = MakeButton(this, 1001, DluRect(7, 49, 45, 42));
+  m_btnPrevScreen = MakeButton(this, 1002, DluRect(208, 325, 27, 24));
+  m_btnNextScreen = MakeButton(this, 1005, DluRect(282, 325, 26, 23));
+
+  m_editPageNum = new QLineEdit(this);
+  m_editPageNum->setObjectName(QStringLiteral("1017"));
+  m_editPageNum->setGeometry(DluRect(236, 320, 40, 27));
+  m_editPageNum->setReadOnly(true);
+  m_editPageNum->setAlignment(Qt::AlignCenter);
+  m_editPageNum->setFrame(false);
+  m_editPageNum->setTextMargins(0, 0, 0, 0);
+  m_editPageNum->setContentsMargins(0, 0, 0, 0);
+  // A read-only edit sits on the window's colour, as a read-only field does.
+  QPalette editPalette = m_editPageNum->palette();
+  editPalette.setColor(QPalette::Base, palette().color(QPalette::Window));
+  m_editPageNum->setPalette(editPalette);
+
+  m_thumbFrame = new QFrame(this);
+  m_thumbFrame->setGeometry(DluRect(53, 0, 409, 319));
+  m_thumbFrame->setFrameShape(QFrame::Box);
+  m_thumbFrame->setFrameShadow(QFrame::Plain);
+  m_thumbFrame->setLineWidth(1);
+  QPalette framePalette = m_thumbFrame->palette();
+  framePalette.setColor(QPalette::WindowText, Qt::black);
+  m_thumbFrame->setPalette(framePalette);
+  // The frame only draws its border; the window paints the thumbnails inside.
+  m_thumbFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+  m_versionLabel = new QLabel(QStringLiteral("Version:V1.10"), this);
+  m_versionLabel->setGeometry(DluRect(7, 319, 50, 16));
+  // Where the system font runs wider than the layout's, the label grows to
+  // the right (into free space) rather than cut its text.
+  if (m_versionLabel->sizeHint().width() > m_versionLabel->width())
+    m_versionLabel->resize(m_versionLabel->sizeHint().width(), m_versionLabel->height());
+
+  m_hIcon = QIcon(scrivel::ResourcePath(128, QStringLiteral("ICON")));
+  g_pageBitmaps.Clear();
+
+  connect(m_btnNewNote, &QAbstractButton::clicked, this, &CScrivelDlg::OnNewNote);
+  connect(m_btnPrevScreen, &QAbstractButton::clicked, this, &CScrivelDlg::OnPrevScreen);
+  connect(m_btnNextScreen, &QAbstractButton::clicked, this, &CScrivelDlg::OnNextScreen);
+
+  OnInitDialog();
+}
+
+CScrivelDlg::~CScrivelDlg() = default;
+
+bool CScrivelDlg::OnInitDialog() {
+  setWindowIcon(m_hIcon);
+
+  const QString png = QStringLiteral("PNG");
+  m_btnNewNote->LoadNormalImage(144, png);
+  m_btnDownload->LoadNormalImage(188, png);
+  m_btnPrevScreen->LoadNormalImage(180, png);
+  m_btnNextScreen->LoadNormalImage(182, png);
+
+  m_editPageNum->setFont(PageNumberFont());
+  ShowPageNumber(m_nCurScreen, m_nTotalScreen);
+
+  RunUpdateCheck();
+  OpenPenRoute();
+
+  ZMTVersion version{};
+  version.size = sizeof(ZMTVersion);
+  ZMTGetVersion(&version);
+  return true;
+}
+
+void CScrivelDlg::RunUpdateCheck() {
+  // The update check against the server's manifest runs here, before the
+  // route is opened. It is not part of the program yet.
+}
+
+bool CScrivelDlg::OpenPenRoute() {
+  const int32_t result = ZMTInitEx(0x01011300, 0);
+  if (result < 0) {
+    scrivel::Trace("Error ZMTInitEx() returned 0x%08x\n", static_cast<unsigned>(result));
+    return false;
+  }
+  if (m_hRoute == -1) {
+    // The main window ignores pen events, so it asks for no notification.
+    ReceiverInfo info{};
+    info.size = sizeof(ReceiverInfo);
+    info.reserved = 0;
+    info.window = this;
+    info.message = WM_ZMTNOTIFY;
+    info.post = nullptr;
+    if (ZMTOpenReceiver(&info, &m_hRoute) < 0) {
+      m_hRoute = -1;
+      return false;
+    }
+    ZMTSetProperty(m_hRoute, 1, 1);
+    ZMTSetProperty(m_hRoute, 16, 1);
+  }
+  if (ZMTIsConnected() == 0) {
+    ZMTDisconnect();
+    ZMTConnect(0, 0x100, 0);
+  }
+  return true;
+}
+
+void CScrivelDlg::ShowPageNumber(int current, int total) {
+  const QString strPageNum = QString::number(current);
+  const QString strPageCount = QString::number(total);
+  m_editPageNum->setText(strPageNum + QLatin1Char('/') + strPageCount);
+}
+
+QRect CScrivelDlg::ThumbArea() const { return m_thumbFrame->geometry().adjusted(1, 1, -1, -1); }
+
+void CScrivelDlg::ClearThumbArea(QPainter& painter) const {
+  painter.fillRect(ThumbArea(), QColor(255, 255, 255));
+}
+
+void CScrivelDlg::DrawThumbnail(QPainter& painter, int x, int y, const QImage& page) const {
+  painter.drawImage(QPoint(x, y), page, g_thumbRect);
+}
+
+void CScrivelDlg::ShowScreen(QPainter& painter, int screen) const {
+  for (int r = 0; r < 2; ++r) {
+    for (int c = 0; c < kColumns; ++c) {
+      const qsizetype k = qsizetype(screen - 1) * kThumbsPerScreen + kColumns * r + c;
+      const QImage page = g_pageBitmaps.At(k);
+      if (!page.isNull())
+        DrawThumbnail(painter, kThumbLeft + kThumbColumnStep * c, kThumbTop + kThumbRowStep * r, page);
+    }
+  }
+}
+
+void CScrivelDlg::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  ClearThumbArea(painter);
+  ShowScreen(painter, m_nCurScreen);
+}
+
+void CScrivelDlg::AddPages(const QList<QImage>& pages) { g_pageBitmaps.Append(pages); }
+
+void CScrivelDlg::UpdateTotalScreens() {
+  const qsizetype count = g_pageBitmaps.Count();
+  const qsizetype screens = (count + kThumbsPerScreen - 1) / kThumbsPerScreen;
+  m_nTotalScreen = static_cast<int>(std::max<qsizetype>(1, screens));
+  ShowPageNumber(m_nCurScreen, m_nTotalScreen);
+  update(ThumbArea());
+}
+
+void CScrivelDlg::OnPrevScreen() {
+  scrivel::Trace("进入OnPrevScreen函数\n");
+  if (m_nCurScreen <= 1) return;
+  --m_nCurScreen;
+  ShowPageNumber(m_nCurScreen, m_nTotalScreen);
+  update(ThumbArea());
+}
+
+void CScrivelDlg::OnNextScreen() {
+  scrivel::Trace("进入OnNextScreen函数\n");
+  if (m_nCurScreen >= m_nTotalScreen) return;
+  ++m_nCurScreen;
+  ShowPageNumber(m_nCurScreen, m_nTotalScreen);
+  update(ThumbArea());
+}
+
+void CScrivelDlg::OnNewNote() {
+  scrivel::Trace("进入OnNewNote函数\n");
+  // The live note window runs here, modally, once it is part of the program.
+  m_btnNewNote->ResetNormalImage(1, 144, QStringLiteral("PNG"));
+  activateWindow();
+  setFocus();
+  ZMTUninit();
+}

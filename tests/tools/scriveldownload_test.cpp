@@ -1,0 +1,92 @@
+// The headless download, end to end: penemu as the pen, scrivel-download as a process.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "tests/support/emulatedpen.h"
+#include "tests/support/process.h"
+
+namespace scrivel::test {
+namespace {
+
+RunResult Download(const EmulatedPen& pen, const std::vector<std::string>& args) {
+  return Run(AppPath("scrivel-download"), args, {pen.configEnv()}, std::chrono::seconds(120));
+}
+
+void ExpectPages(const std::string& folder, int count) {
+  for (int page = 1; page <= count; ++page) {
+    const QImage picture(QString::fromStdString(folder + "/" + std::to_string(page) + ".jpg"));
+    EXPECT_EQ(picture.size(), QSize(222, 271)) << "page " << page;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder + "/" + std::to_string(count + 1) + ".jpg"));
+}
+
+class ScrivelDownload : public testing::TestWithParam<const char*> {};
+
+TEST_P(ScrivelDownload, SevenPagesThenEraseThenEmpty) {
+  EmulatedPen pen(GetParam(), {"--notes", "7", "--seed", "3"});
+  ASSERT_TRUE(pen.ready());
+  const std::string out = pen.dir().file("pages/new folder");
+  const RunResult first = Download(pen, {"--out", out, "--erase"});
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  ExpectPages(out, 7);
+  EXPECT_NE(first.out.find("page 7: " + out + "/7.jpg"), std::string::npos) << first.out;
+  EXPECT_NE(first.out.find("7 pages saved"), std::string::npos);
+  EXPECT_NE(first.out.find("The pen was erased."), std::string::npos);
+  EXPECT_NE(first.err.find("100%"), std::string::npos) << "progress is shown";
+
+  const RunResult second = Download(pen, {"--out", pen.dir().file("again")});
+  EXPECT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_NE(second.out.find("The pen holds no pages."), std::string::npos) << second.out;
+  EXPECT_FALSE(std::filesystem::exists(pen.dir().file("again/1.jpg")));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLinks, ScrivelDownload, testing::Values("usb", "serial"));
+
+TEST(ScrivelDownloadFailures, UnwritableFolderKeepsThePen) {
+  EmulatedPen pen("usb", {"--notes", "2"});
+  ASSERT_TRUE(pen.ready());
+  // A file where the folder should be: nothing can be written there.
+  WriteFile(pen.dir().file("blocked"), "not a folder");
+  const RunResult result = Download(pen, {"--out", pen.dir().file("blocked"), "--erase"});
+  EXPECT_EQ(result.exitCode, 5);
+  EXPECT_NE(result.err.find("pages 1, 2 could not be saved"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("not erased"), std::string::npos);
+  // The pen still holds both pages.
+  const RunResult again = Download(pen, {"--out", pen.dir().file("ok")});
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  ExpectPages(pen.dir().file("ok"), 2);
+}
+
+TEST(ScrivelDownloadFailures, ProblemsAreNamed) {
+  TempDir dir;
+  const RunResult unconfigured = scrivel::test::Run(AppPath("scrivel-download"), {"--out", dir.file("x")},
+                                     {"XDG_CONFIG_HOME=" + dir.path()});
+  EXPECT_EQ(unconfigured.exitCode, 3);
+  EXPECT_NE(unconfigured.err.find("No pen is configured"), std::string::npos) << unconfigured.err;
+
+  WriteFile(dir.file("Tavolo Technologies/VeloRoute.conf"),
+            "[General]\nPort=-1\nUsbDevice=unix:" + dir.file("nobody.sock") + "\n");
+  const RunResult absent = scrivel::test::Run(AppPath("scrivel-download"), {"--out", dir.file("x")},
+                               {"XDG_CONFIG_HOME=" + dir.path()});
+  EXPECT_EQ(absent.exitCode, 3);
+  EXPECT_NE(absent.err.find("not found"), std::string::npos) << absent.err;
+
+  EXPECT_EQ(scrivel::test::Run(AppPath("scrivel-download"), {}).exitCode, 2);
+  EXPECT_EQ(scrivel::test::Run(AppPath("scrivel-download"), {"--out"}).exitCode, 2);
+}
+
+TEST(ScrivelDownloadFailures, SilentPenTimesOut) {
+  EmulatedPen pen("usb", {"--notes", "2", "--stall-after", "0"});
+  ASSERT_TRUE(pen.ready());
+  const RunResult result = Download(pen, {"--out", pen.dir().file("x")});
+  EXPECT_EQ(result.exitCode, 4);
+  EXPECT_NE(result.err.find("time-out"), std::string::npos) << result.err;
+}
+
+}  // namespace
+}  // namespace scrivel::test
