@@ -14,7 +14,7 @@ struct StructPointF {
 };
 
 // The picture rectangle of every page and thumbnail: 222 x 271 pixels.
-inline const QRect g_thumbRect(0, 0, 222, 271);
+inline constexpr QRect g_thumbRect(0, 0, 222, 271);
 
 // Pen coordinates (x -5100..5100, y 0..14400) to picture pixels, in 32-bit
 // integer arithmetic that truncates toward zero.

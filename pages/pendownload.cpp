@@ -37,31 +37,23 @@ uint32_t PenDownload::Open() {
   return code;
 }
 
-PenDownload::Result PenDownload::Run(const Callbacks& callbacks) {
+PenDownload::Result PenDownload::Download(const Callbacks& callbacks) {
   Result result;
   result.code = DUVORequestData(ForwardProgress, const_cast<Callbacks*>(&callbacks));
   if (Failed(result.code)) return result;
-
   int pageCount = 0;
   result.code = DUVOGetPageCount(&pageCount);
   if (Failed(result.code)) return result;
   result.pageCount = pageCount;
-  if (pageCount == 0) {
-    result.outcome = Outcome::EmptyPen;
-    return result;
-  }
+  result.outcome = pageCount == 0 ? Outcome::EmptyPen : Outcome::Saved;
+  return result;
+}
 
-  const auto folder = callbacks.chooseFolder
-                          ? callbacks.chooseFolder(MakeTimeStamp(QDateTime::currentDateTime()))
-                          : std::nullopt;
-  if (!folder || folder->isEmpty()) {
-    result.outcome = Outcome::Cancelled;
-    return result;
-  }
-  result.folder = *folder;
-  if (!QDir(result.folder).exists()) QDir().mkpath(result.folder);
-
-  for (int page = 1; page <= pageCount; ++page) {
+void PenDownload::SavePages(Result& result, const QString& folder, const Callbacks& callbacks) {
+  result.folder = folder;
+  result.failedPages.clear();
+  if (!QDir(folder).exists()) QDir().mkpath(folder);
+  for (int page = 1; page <= result.pageCount; ++page) {
     DUVOPAGE* records = nullptr;
     int EventsInPage = 0;
     if (Failed(DUVOGetPage(page, &records, &EventsInPage))) {
@@ -71,10 +63,21 @@ PenDownload::Result PenDownload::Run(const Callbacks& callbacks) {
     const QImage picture = RenderPage(PageStrokes(records, EventsInPage));
     DUVOFreePage(records);
     if (callbacks.pageRendered) callbacks.pageRendered(page, picture);
-    if (!SavePageJpg(result.folder, page, picture)) result.failedPages.push_back(page);
+    if (!SavePageJpg(folder, page, picture)) result.failedPages.push_back(page);
   }
-  result.outcome = Outcome::Saved;
-  result.code = DUVO_OK;
+}
+
+PenDownload::Result PenDownload::Run(const Callbacks& callbacks) {
+  Result result = Download(callbacks);
+  if (result.outcome != Outcome::Saved) return result;
+  const auto folder = callbacks.chooseFolder
+                          ? callbacks.chooseFolder(MakeTimeStamp(QDateTime::currentDateTime()))
+                          : std::nullopt;
+  if (!folder || folder->isEmpty()) {
+    result.outcome = Outcome::Cancelled;
+    return result;
+  }
+  SavePages(result, *folder, callbacks);
   return result;
 }
 

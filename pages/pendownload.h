@@ -48,8 +48,15 @@ class PenDownload {
   // Initialises the library and opens the pen; the library's code (negative
   // when read as signed on failure).
   uint32_t Open();
-  // Downloads, asks for the folder, renders and saves every page. Blocks.
+  // The whole flow in one call: Download, chooseFolder, SavePages. Blocks.
   Result Run(const Callbacks& callbacks);
+
+  // The steps of Run, for a caller that asks for the folder on another
+  // thread. Download blocks until every note is read (outcome Saved means
+  // "pages to save"); SavePages renders and writes every page into the
+  // folder (created when missing) and fills result.failedPages.
+  Result Download(const Callbacks& callbacks);
+  void SavePages(Result& result, const QString& folder, const Callbacks& callbacks);
   // Empties the pen's memory; true on success.
   bool Erase();
   // Closes the pen connection (also done by the destructor).

@@ -9,6 +9,8 @@
 
 #include <mutex>
 
+#include "pages/pagestrokes.h"  // g_thumbRect
+
 class CPageList {
  public:
   void Append(const QImage& page);
@@ -25,6 +27,3 @@ class CPageList {
 
 // Every downloaded page, for the rest of the process.
 extern CPageList g_pageBitmaps;
-
-// The size of every page picture and thumbnail.
-inline constexpr QRect g_thumbRect(0, 0, 222, 271);

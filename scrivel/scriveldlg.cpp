@@ -12,6 +12,7 @@
 #include "nibroute/nibroute.h"
 #include "resources/resourcepath.h"
 #include "scrivel/dialogunits.h"
+#include "scrivel/downloadflow.h"
 #include "scrivel/gdipbutton.h"
 #include "scrivel/pagelist.h"
 
@@ -98,7 +99,10 @@ CScrivelDlg::CScrivelDlg(QWidget* parent) : QDialog(parent) {
   m_hIcon = QIcon(scrivel::ResourcePath(128, QStringLiteral("ICON")));
   g_pageBitmaps.Clear();
 
+  m_download = new CDownloadFlow(this);
+
   connect(m_btnNewNote, &QAbstractButton::clicked, this, &CScrivelDlg::OnNewNote);
+  connect(m_btnDownload, &QAbstractButton::clicked, this, &CScrivelDlg::OnDownload);
   connect(m_btnPrevScreen, &QAbstractButton::clicked, this, &CScrivelDlg::OnPrevScreen);
   connect(m_btnNextScreen, &QAbstractButton::clicked, this, &CScrivelDlg::OnNextScreen);
 
@@ -219,6 +223,8 @@ void CScrivelDlg::OnNextScreen() {
   ShowPageNumber(m_nCurScreen, m_nTotalScreen);
   update(ThumbArea());
 }
+
+void CScrivelDlg::OnDownload() { m_download->OnDownload(); }
 
 void CScrivelDlg::OnNewNote() {
   scrivel::Trace("进入OnNewNote函数\n");

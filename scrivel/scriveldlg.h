@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+class CDownloadFlow;
 class CGdipButton;
 class QFrame;
 class QLabel;
@@ -52,8 +53,12 @@ class CScrivelDlg : public QDialog {
   // The white area inside the black frame, in client pixels.
   QRect ThumbArea() const;
 
+ // The download of the pen's pages (button 1001).
+  CDownloadFlow* DownloadFlow() const { return m_download; }
+
  public slots:
   void OnNewNote();
+  void OnDownload();
   void OnPrevScreen();
   void OnNextScreen();
 
@@ -73,6 +78,7 @@ class CScrivelDlg : public QDialog {
   QLineEdit* m_editPageNum;      // 1017
   QFrame* m_thumbFrame;          // the black frame around the thumbnails
   QLabel* m_versionLabel;
+  CDownloadFlow* m_download;
 
   int m_nTotalScreen = 1;
   int m_nCurScreen = 1;
