@@ -7,7 +7,7 @@
 
 #include "common/trace.h"
 #include "nibdl/nibdl.h"
-#include "scrivel/languagestrings.h"
+#include "lang/languagestrings.h"
 #include "scrivel/scriveldlg.h"
 
 CDownloadFlow::CDownloadFlow(CScrivelDlg* dlg) : QObject(dlg), m_dlg(dlg) {

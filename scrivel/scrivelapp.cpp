@@ -2,7 +2,7 @@
 
 #include "common/appfolder.h"
 #include "common/trace.h"
-#include "scrivel/languagestrings.h"
+#include "lang/languagestrings.h"
 #include "scrivel/scriveldlg.h"
 
 CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {

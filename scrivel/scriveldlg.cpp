@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "common/appfolder.h"
 #include "common/trace.h"
 #include "nibroute/nibroute.h"
 #include "resources/resourcepath.h"
@@ -15,6 +16,8 @@
 #include "scrivel/downloadflow.h"
 #include "scrivel/gdipbutton.h"
 #include "scrivel/pagelist.h"
+#include "scrivel/updatecheck.h"
+#include "update/updatesource.h"
 
 using scrivel::DluRect;
 
@@ -133,8 +136,12 @@ bool CScrivelDlg::OnInitDialog() {
 }
 
 void CScrivelDlg::RunUpdateCheck() {
-  // The update check against the server's manifest runs here, before the
-  // route is opened. It is not part of the program yet.
+  // The manifest is fetched in the background; on Yes the updater starts and
+  // this window's run ends.
+  m_updateCheck = new CUpdateCheck(this, QString::fromStdString(scrivel::AppFolder()),
+                                   scrivel::UpdateBaseUrl(), scrivel::UpdatePublicKey());
+  connect(m_updateCheck, &CUpdateCheck::updaterStarted, this, [this] { done(0); });
+  m_updateCheck->Start();
 }
 
 bool CScrivelDlg::OpenPenRoute() {

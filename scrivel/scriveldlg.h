@@ -12,6 +12,7 @@
 
 class CDownloadFlow;
 class CGdipButton;
+class CUpdateCheck;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -55,6 +56,7 @@ class CScrivelDlg : public QDialog {
 
  // The download of the pen's pages (button 1001).
   CDownloadFlow* DownloadFlow() const { return m_download; }
+  CUpdateCheck* UpdateCheck() const { return m_updateCheck; }
 
  public slots:
   void OnNewNote();
@@ -79,6 +81,7 @@ class CScrivelDlg : public QDialog {
   QFrame* m_thumbFrame;          // the black frame around the thumbnails
   QLabel* m_versionLabel;
   CDownloadFlow* m_download;
+  CUpdateCheck* m_updateCheck = nullptr;
 
   int m_nTotalScreen = 1;
   int m_nCurScreen = 1;

@@ -10,7 +10,7 @@
 
 #include "scrivel/downloadflow.h"
 #include "scrivel/gdipbutton.h"
-#include "scrivel/languagestrings.h"
+#include "lang/languagestrings.h"
 #include "scrivel/pagelist.h"
 #include "scrivel/scriveldlg.h"
 #include "tests/support/dialoganswerer.h"

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <map>
 
-#include "scrivel/languagestrings.h"
+#include "lang/languagestrings.h"
 #include "tests/support/process.h"
 #include "tests/support/tempdir.h"
 

@@ -1,4 +1,4 @@
-#include "scrivel/languagestrings.h"
+#include "lang/languagestrings.h"
 
 #include <QFileInfo>
 #include <QTranslator>
