@@ -10,6 +10,29 @@
  *
  * Every status is a signed 32-bit value; a negative value means failure.
  * All functions are thread-safe.
+ *
+ * Delivery: events 18 and 19 (receiver arrived, receiver gone) are queued for
+ * every receiver. Every other event (the pen events 1 to 7 and any other type
+ * a source reports) is queued for one receiver only: the one activated most
+ * recently (ZMTActivate) that has not been deactivated since; when no receiver
+ * is active, the most recently opened receiver whose property 1 (receive
+ * events) is 1; when there is none, the event is dropped. Each receiver's
+ * queue holds up to 65,536 events; when it is full the oldest event is
+ * dropped for the newest.
+ *
+ * Notification: after queueing, the library calls the receiver's post function
+ * from its own thread, with no lock held, but only when the receiver's queue
+ * turns from empty to non-empty. The receiver therefore drains its queue with
+ * ZMTGetEvent until that returns a negative value. A post function must not
+ * call ZMTConnect, ZMTDisconnect or ZMTUninit (they fail with
+ * ZMT_E_WRONGTHREAD, or do nothing, from the library's thread).
+ *
+ * Live source: ZMTConnect reads "RouteSource" from the pen configuration file
+ * ("evdev:auto" when absent): "unix:<path>" reads 6-byte ZMTEvent records,
+ * little-endian, from a Unix stream socket; "evdev:<device>" or "evdev:auto"
+ * (the first pen or tablet input device) reads a pen tablet, scaled onto the
+ * pen's range. When the source is open the library queues event 18; when it
+ * hangs up or its device goes away, event 19, and ZMTIsConnected turns 0.
  */
 #ifndef NIBROUTE_NIBROUTE_H
 #define NIBROUTE_NIBROUTE_H
@@ -28,6 +51,11 @@ extern "C" {
 
 /* The interface version that callers pass to ZMTInitEx. */
 #define ZMT_INTERFACE_VERSION 0x01011300u
+
+/* The version that ZMTGetVersion reports. */
+#define ZMT_VERSION_MAJOR 1u
+#define ZMT_VERSION_MINOR 1u
+#define ZMT_VERSION_BUILD 0x1300u
 
 /* Window message number of the notification (WM_USER + 102). */
 #define WM_ZMTNOTIFY 0x466u
@@ -91,16 +119,19 @@ typedef struct ZMTVersion {
 NIBROUTE_API int32_t ZMTInitEx(uint32_t version, uint32_t reserved);
 /* Releases every receiver, disconnects and forgets all state. */
 NIBROUTE_API void ZMTUninit(void);
-/* Fills a ZMTVersion whose size field is 40. */
+/* Fills a ZMTVersion whose size field is 40 (major, minor, build; the rest
+ * zero); a record of any other size is left alone. */
 NIBROUTE_API void ZMTGetVersion(ZMTVersion* version);
 
-/* Registers a receiver; *handle receives its handle (1 or more). */
+/* Registers a receiver; *handle receives its handle (1 or more; handles are
+ * not reused until ZMTUninit). info->size must be sizeof(ReceiverInfo). */
 NIBROUTE_API int32_t ZMTOpenReceiver(const ReceiverInfo* info, int32_t* handle);
 /* Sets or reads a property of a receiver, or of the library with handle 0.
  * An unknown property reads as 0. */
 NIBROUTE_API int32_t ZMTSetProperty(int32_t handle, uint32_t property, uint32_t value);
 NIBROUTE_API int32_t ZMTGetProperty(int32_t handle, uint32_t property, uint32_t* value);
-/* Copies the receiver's oldest queued event: 0 or more, or negative when none is left. */
+/* Removes the receiver's oldest queued event into *event and returns 0;
+ * ZMT_E_NOEVENT when its queue is empty, ZMT_E_BADHANDLE for an unknown handle. */
 NIBROUTE_API int32_t ZMTGetEvent(int32_t handle, ZMTEvent* event);
 /* The receiver's window became active or inactive: pen events go to the active receiver. */
 NIBROUTE_API int32_t ZMTActivate(int32_t handle);
@@ -108,11 +139,15 @@ NIBROUTE_API int32_t ZMTDeactivate(int32_t handle);
 
 /* Non-zero while the pen receiver (live source) is connected. */
 NIBROUTE_API int32_t ZMTIsConnected(void);
-/* Connects to the live source named by the configuration; 0 or more = connected. */
+/* Connects to the live source named by the configuration; 0 or more = connected
+ * (also when it already was), ZMT_E_NOSOURCE when the source cannot be opened.
+ * The arguments are not used. */
 NIBROUTE_API int32_t ZMTConnect(uint32_t a, uint32_t flags, uint32_t b);
+/* Stops the live source and waits for its thread; queues no event. */
 NIBROUTE_API int32_t ZMTDisconnect(void);
 
-/* Status codes. */
+/* Status codes. Every function but ZMTInitEx, ZMTGetVersion and ZMTUninit
+ * returns ZMT_E_NOTINIT before ZMTInitEx (ZMTIsConnected returns 0). */
 #define ZMT_OK 0
 #define ZMT_E_NOTINIT (-1)
 #define ZMT_E_BADARG (-2)
@@ -120,6 +155,8 @@ NIBROUTE_API int32_t ZMTDisconnect(void);
 #define ZMT_E_NOEVENT (-4)
 #define ZMT_E_NOSOURCE (-5)
 #define ZMT_E_BADVERSION (-6)
+#define ZMT_E_FAILED (-7)      /* out of memory or threads */
+#define ZMT_E_WRONGTHREAD (-8) /* called from a notification */
 
 #ifdef __cplusplus
 }

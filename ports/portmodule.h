@@ -9,7 +9,17 @@
  *   PORT_EVENT_DATA (0)  bytes are waiting to be retrieved; raised again after
  *                        a PortRetrieveData call that leaves bytes waiting, so
  *                        a reader blocked on the event never misses data;
- *   PORT_EVENT_GONE (2)  the pen or its link went away (hang-up, device removed).
+ *   PORT_EVENT_GONE (2)  the pen or its link went away (hang-up, device removed);
+ *                        raised once per open.
+ * For libNibUSB.so "bytes waiting" means a whole 64-byte report.
+ *
+ * The modules read the pen configuration file (common/penconfig.h):
+ * libNibSer.so opens SerialDevice (default /dev/ttyS<dwPort>) raw at
+ * dwBaudRate (115200 when 0) 8N1 without flow control; libNibUSB.so opens
+ * UsbDevice, a hidraw node (64-byte reports, written with report number 0) or
+ * "unix:<path>" (a pen emulator's socket, plain bytes both ways, the pen's side
+ * sending 64-byte reports), and fails without it. One port per process: a
+ * second PortOpenEx while open fails.
  */
 #ifndef PORTS_PORTMODULE_H
 #define PORTS_PORTMODULE_H
@@ -26,6 +36,14 @@ enum { PORT_EVENT_DATA = 0, PORT_EVENT_GONE = 2 };
 
 /* Port number that selects the USB receiver. */
 #define PORT_USB 0x101u
+
+/* dwDeviceType values that our modules report (0x14 and 0x0B, which change
+ * how pages are decoded, are never reported by them). */
+#define PORT_DEVICE_SERIAL_PEN 0x01u /* libNibSer.so: a pen on a serial line */
+#define PORT_DEVICE_USB_PEN 0x02u    /* libNibUSB.so: a pen on its USB receiver */
+
+/* What GetPortDLLVersion returns (and PortGetVersionEx stores as a uint32_t). */
+#define PORT_MODULE_VERSION 0x00010000u
 
 typedef int (*PortEventCallback)(int event, int parameter);
 
@@ -48,7 +66,9 @@ typedef int (*PortOpenExFn)(PortOpenExParams* params);          /* non-zero: ope
 typedef void (*PortCloseFn)(int reserved);                      /* called with 0 */
 /* *length holds the buffer's capacity on entry and the number of bytes
  * delivered on return (0 when none). Never blocks for long, never writes more
- * than the capacity. */
+ * than the capacity. libNibUSB.so delivers whole 64-byte reports to a buffer
+ * of 64 bytes or more (only as many as have arrived completely); a smaller
+ * buffer receives plain bytes. */
 typedef void (*PortRetrieveDataFn)(uint8_t* buffer, uint32_t* length);
 typedef uint32_t (*GetPortDLLVersionFn)(void);
 typedef int (*SetPortBaudRateFn)(uint32_t baud);

@@ -1,0 +1,30 @@
+// libNibUSB.so: the port module for a pen on its USB receiver. The
+// configuration's UsbDevice names either a hidraw node or "unix:<path>", the
+// socket of a pen emulator; without it there is no port to open.
+
+#include <optional>
+#include <string>
+
+#include "common/penconfig.h"
+#include "common/trace.h"
+#include "ports/nibusb/hidrawdevice.h"
+#include "ports/nibusb/socketdevice.h"
+#include "ports/portcore/portentrypoints.h"
+
+namespace ports {
+
+std::unique_ptr<PortDevice> OpenModuleDevice(const PortOpenExParams& /*params*/,
+                                             uint32_t* deviceType) {
+  const std::optional<std::string> name = scrivel::ReadPenConfig().usbDevice;
+  if (!name || name->empty()) {
+    scrivel::Trace("port: no UsbDevice in %s", scrivel::PenConfigPath().c_str());
+    return nullptr;
+  }
+  std::unique_ptr<PortDevice> device;
+  if (name->rfind("unix:", 0) == 0) device = SocketDevice::Connect(name->substr(5));
+  else device = HidrawDevice::Open(*name);
+  if (device) *deviceType = PORT_DEVICE_USB_PEN;
+  return device;
+}
+
+}  // namespace ports
