@@ -19,9 +19,10 @@
  *
  * Ownership: DUVOGetPage hands the page's point array to the caller, who
  * gives it back with DUVOFreePage, once. A later DUVOGetPage of the same page
- * returns the same array again. Arrays that were never handed out are freed by
- * the library when a new download replaces them or when the connection closes;
- * arrays handed out are never freed by the library.
+ * returns the same array again (after DUVOFreePage the page reads as empty).
+ * Arrays that were never handed out are freed by the library when a new
+ * download replaces them or when the connection closes; arrays handed out are
+ * never freed by the library.
  *
  * Threads: DUVORequestData runs the protocol on a worker thread of its own and
  * calls the progress callback on both threads (kind 0 on the caller's thread,
@@ -113,19 +114,22 @@ NIBDL_API uint32_t DUVOGetPageCount(int* count);
 NIBDL_API uint32_t DUVOGetPage(int index, DUVOPAGE** points, int* count);
 /* Gives back an array from DUVOGetPage (NULL is accepted). */
 NIBDL_API uint32_t DUVOFreePage(DUVOPAGE* points);
-/* Erases the pen's memory in the port's dialect. */
+/* Erases the pen's memory in the port's dialect; with no pen open, the
+ * connection check's code and nothing is sent. */
 NIBDL_API uint32_t DUVOEraseAllPages(void);
 /* DUVO_OK when initialised, else DUVO_E_NOTINIT; sends nothing. The argument is unused. */
 NIBDL_API uint32_t DUVOUpdateFirmware(void* unused);
 /* The connection check's result; sends nothing. The argument is unused. */
 NIBDL_API uint32_t DUVOSetRawMode(int unused);
 /* USB: writes the raw packet image to "YYYYMMDDhhmmss.mbf" (UTC) in the
- * application's folder and returns 1; serial: a normal download's result. */
+ * application's folder and returns 1; serial: a normal download's result.
+ * With no pen open: the connection check's code. */
 NIBDL_API uint32_t DUVOSaveBinaryData(void);
 /* *minutes (may be NULL) = minutes since 2008-01-01 00:00 local time; text (may
  * be NULL, 22 bytes) = "(YYYY/MM/DD hh:mm:ss)". Always DUVO_OK. */
 NIBDL_API uint32_t DUVOGetTimeStamp(int index, char* text, int* minutes);
-/* Listens for the pen's version report: DUVO_OK or DUVO_E_TIMEOUT. */
+/* Asks for the pen's version report (95 95) and listens for it: DUVO_OK or
+ * DUVO_E_TIMEOUT (also with no pen open). */
 NIBDL_API uint32_t DUVOGetDeviceVersion(DUVOVERSION* version);
 /* 1 when the page was written on the back of the sheet, else 0. */
 NIBDL_API uint32_t DUVOIsPageFlipped(int index);
