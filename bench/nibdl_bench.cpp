@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/support/benchpen.h"
 #include "nibdl/nibdl.h"
 
 namespace {
@@ -38,58 +39,6 @@ double ProcessCpuSeconds() {
   timespec ts{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return ts.tv_sec + ts.tv_nsec / 1e9;
-}
-
-// A pen emulator process with its ready line read from a pipe.
-class Pen {
- public:
-  Pen(const std::string& socket, const std::vector<std::string>& memory) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    std::vector<std::string> args{std::string(SCRIVEL_APP_DIR) + "/penemu", "usb", "--socket", socket};
-    args.insert(args.end(), memory.begin(), memory.end());
-    m_pid = fork();
-    if (m_pid == 0) {
-      dup2(out[1], 1);
-      close(out[0]);
-      const int quiet = open("/dev/null", O_WRONLY);
-      dup2(quiet, 2);
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    FILE* stream = fdopen(out[0], "r");
-    char line[512] = {};
-    if (stream != nullptr && std::fgets(line, sizeof line, stream) != nullptr) m_ready = line;
-    if (stream != nullptr) std::fclose(stream);
-  }
-  ~Pen() {
-    if (m_pid > 0) {
-      kill(m_pid, SIGTERM);
-      waitpid(m_pid, nullptr, 0);
-    }
-  }
-  // "penemu: usb pen with N notes (P packets) on PATH"
-  std::optional<long> Packets() const {
-    const auto open = m_ready.find('(');
-    if (open == std::string::npos) return std::nullopt;
-    return std::strtol(m_ready.c_str() + open + 1, nullptr, 10);
-  }
-  const std::string& ready() const { return m_ready; }
-
- private:
-  pid_t m_pid = -1;
-  std::string m_ready;
-};
-
-bool WriteConfig(const std::string& home, const std::string& socket) {
-  const std::string dir = home + "/Tavolo Technologies";
-  std::filesystem::create_directories(dir);
-  std::ofstream(dir + "/VeloRoute.conf") << "[General]\nPort=-1\nUsbDevice=unix:" << socket << "\n";
-  return setenv("XDG_CONFIG_HOME", home.c_str(), 1) == 0;
 }
 
 bool ReadAll(int fd, uint8_t* buffer, size_t n) {
@@ -156,7 +105,7 @@ Run Download() {
 std::optional<Run> Session(const std::string& home, const std::vector<std::string>& memory,
                            const char* title, long* packetsOut, std::optional<double>* bare) {
   const std::string socket = home + "/pen.sock";
-  Pen pen(socket, memory);
+  BenchPen pen(socket, memory);
   const auto packets = pen.Packets();
   if (!packets) {
     std::fprintf(stderr, "nibdl_bench: the emulator did not start\n");
