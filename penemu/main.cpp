@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "penemu/faults.h"
+#include "penemu/livepen.h"
+#include "penemu/livescript.h"
 #include "penemu/memorybuilder.h"
 #include "penemu/notememory.h"
 #include "penemu/penoptions.h"
@@ -51,6 +53,31 @@ int RunSerial(const PenOptions& options, NoteMemory& memory, Faults& faults) {
   return pen.run();
 }
 
+int RunLive(const PenOptions& options, NoteMemory&, Faults&) {
+  std::vector<LiveEvent> events;
+  if (!options.strokes.empty()) {
+    std::vector<Sample> samples;
+    std::string error;
+    if (!ReadStrokeFile(options.strokes, samples, error)) {
+      std::fprintf(stderr, "penemu: %s\n", error.c_str());
+      return 2;
+    }
+    events = LiveEventsFromSamples(samples);
+  } else {
+    events = LiveEventsFromText(options.memory.text);
+  }
+  const size_t strokes = StrokeCount(events), count = events.size();
+  LivePen pen(std::move(events), options.rate);
+  std::string error;
+  if (!pen.listen(options.path, error)) {
+    std::fprintf(stderr, "penemu: %s\n", error.c_str());
+    return 1;
+  }
+  Ready("penemu: live pen with " + std::to_string(strokes) + " strokes (" + std::to_string(count) +
+        " events) on " + options.path);
+  return pen.run();
+}
+
 // The modes of the emulator; a new one adds a row and its runner.
 struct Mode {
   PenMode mode;
@@ -60,6 +87,7 @@ struct Mode {
 const std::vector<Mode> kModes = {
     {{"usb", "--socket"}, RunUsb},
     {{"serial", "--link"}, RunSerial},
+    {{"live", "--socket"}, RunLive},
 };
 
 }  // namespace

@@ -64,9 +64,14 @@ std::string UsageText() {
   return std::string(
              "usage: penemu usb    --socket PATH [MEMORY] [FAULTS] [--rate N]\n"
              "       penemu serial --link PATH   [MEMORY] [FAULTS] [--rate N]\n"
+             "       penemu live   --socket PATH [--text T | --strokes FILE] [--rate HZ]\n"
              "A digital pen in software: a note memory and the pen's side of the download\n"
              "protocol, on a Unix stream socket (usb) or a new pty whose slave is linked at\n"
-             "PATH (serial).\n"
+             "PATH (serial). live: the pen's live receiver on a Unix stream socket; each\n"
+             "host that connects gets the pen events (6 bytes each: type 1 down, 2 move,\n"
+             "3 up, x -5750..5750, y 0..16000, little-endian) of the text in a Hershey font\n"
+             "or of the stroke file (one \"x y\" per line, an empty line ends a stroke),\n"
+             "HZ events per second (default 100); the connection then stays open.\n"
              "MEMORY (one of the first four; none: an empty pen):\n"
              "  --text T       handwriting of T in a Hershey font; a form feed (or \\f)\n"
              "                 starts a new note, a line feed (or \\n) a new line\n"
@@ -137,6 +142,10 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<PenMod
       m.source = MemoryOptions::Source::Text;
       m.text = ResolveEscapes(value);
       ++memorySources;
+    } else if (option == "--strokes") {
+      out.strokes = value;
+      ok = !value.empty();
+      ++memorySources;
     } else if (option == "--notes") {
       m.source = MemoryOptions::Source::Notes;
       ok = ParseUnsigned(value, m.notes);
@@ -186,7 +195,17 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<PenMod
     return false;
   }
   if (memorySources > 1) {
-    error = "give only one of --text, --notes, --image, --mbf";
+    error = "give only one of --text, --notes, --image, --mbf, --strokes";
+    return false;
+  }
+  const bool live = out.mode == "live";
+  if (!out.strokes.empty() && !live) {
+    error = "--strokes applies to mode live";
+    return false;
+  }
+  if (live && memorySources > 0 && out.memory.source != MemoryOptions::Source::Text &&
+      out.strokes.empty()) {
+    error = "mode live writes --text or --strokes";
     return false;
   }
   const auto source = out.memory.source;

@@ -22,9 +22,10 @@ struct MemoryOptions {
 };
 
 struct PenOptions {
-  std::string mode;  // "usb" or "serial"
+  std::string mode;  // "usb", "serial" or "live"
   std::string path;  // the socket or the link
   MemoryOptions memory;
+  std::string strokes;  // --strokes: the stroke file the live pen replays
   FaultSettings faults;
   double rate = 0;   // 0: as fast as the reader takes it
   bool help = false;

@@ -21,6 +21,7 @@
 #include "penemu/faults.h"
 #include "penemu/notememory.h"
 #include "penemu/pacer.h"
+#include "penemu/unixlistener.h"
 
 namespace scrivel::penemu {
 
@@ -55,9 +56,7 @@ class UsbPen {
   NoteMemory& m_memory;
   Faults& m_faults;
   Pacer m_pacer;
-  std::string m_path;
-  int m_listen = -1;
-  ino_t m_inode = 0;
+  UnixListener m_listener;
 
   // Per connection.
   std::vector<uint8_t> m_in;

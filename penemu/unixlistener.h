@@ -1,0 +1,31 @@
+#pragma once
+// A listening Unix stream socket at a path: created under a temporary name
+// and renamed once listening, so the path never exists without a listener
+// behind it; removed again when the listener goes, while it is still ours.
+
+#include <string>
+#include <sys/types.h>
+
+namespace scrivel::penemu {
+
+class UnixListener {
+ public:
+  UnixListener() = default;
+  ~UnixListener();
+  UnixListener(const UnixListener&) = delete;
+  UnixListener& operator=(const UnixListener&) = delete;
+
+  // Creates the socket at `path` (replacing a stale socket) and listens.
+  bool listen(const std::string& path, std::string& error);
+  // The listening descriptor (non-blocking), -1 before listen().
+  int fd() const { return m_listen; }
+  // A waiting host's connection (non-blocking, close-on-exec), or -1.
+  int accept() const;
+
+ private:
+  std::string m_path;
+  int m_listen = -1;
+  ino_t m_inode = 0;
+};
+
+}  // namespace scrivel::penemu
