@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <memory>
 
 #include "common/appfolder.h"
 #include "common/trace.h"
@@ -15,6 +16,7 @@
 #include "scrivel/dialogunits.h"
 #include "scrivel/downloadflow.h"
 #include "scrivel/gdipbutton.h"
+#include "scrivel/newnotedlg.h"
 #include "scrivel/pagelist.h"
 #include "scrivel/updatecheck.h"
 #include "update/updatesource.h"
@@ -235,9 +237,12 @@ void CScrivelDlg::OnDownload() { m_download->OnDownload(); }
 
 void CScrivelDlg::OnNewNote() {
   scrivel::Trace("进入OnNewNote函数\n");
-  // The live note window runs here, modally, once it is part of the program.
+  // The live note runs modally, without parent; this window waits for it.
+  auto note = std::make_unique<CNewNoteDlg>();
+  note->exec();
   m_btnNewNote->ResetNormalImage(1, 144, QStringLiteral("PNG"));
   activateWindow();
   setFocus();
   ZMTUninit();
+  note.reset();
 }

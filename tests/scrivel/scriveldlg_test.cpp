@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -238,6 +240,13 @@ TEST_F(ScrivelDlgTest, ConstructionEmptiesThePageList) {
 
 TEST_F(ScrivelDlgTest, LiveNoteButtonKeepsItsPictureAndTheWindowWorksOn) {
   QSignalSpy clicks(Button(1000), &QAbstractButton::clicked);
+  // The live note runs modally: close it with its own close button (1019).
+  QTimer::singleShot(200, [] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* close = w->findChild<CGdipButton*>(QStringLiteral("1019")); close && w->isVisible())
+        QMetaObject::invokeMethod(close, &QAbstractButton::click, Qt::QueuedConnection);
+    }
+  });
   Click(1000);
   EXPECT_EQ(clicks.count(), 1);
   EXPECT_TRUE(Button(1000)->HasImage());

@@ -1,0 +1,93 @@
+#pragma once
+// The sound capture's side on the audio thread: a QAudioSource in pull mode
+// on the chosen input, three one-second buffers filled in turn, and the raw
+// sound file they are written to. Every call runs on the audio thread, as a
+// command through Execute, in the order CWaveIn queued it.
+
+#include <QAudioDevice>
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAudioSource;
+class QIODevice;
+
+namespace scrivel {
+
+class CWaveInWorker : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr int kBufferBytes = 176400;  // one second of 44100 Hz stereo 16-bit sound
+  static constexpr int kBufferCount = 3;
+  // How long the drain at a pause or stop waits for the sound that was
+  // captured before it to arrive.
+  static constexpr int kDrainTimeoutMs = 1000;
+
+  // `writeFlag` is set by the UI thread once the recording's clock starts;
+  // sound that arrives while it is clear is dropped.
+  explicit CWaveInWorker(std::atomic<bool>& writeFlag);
+  ~CWaveInWorker() override;
+
+  // Runs `command` once every command queued before it has finished. Qt may
+  // deliver queued events inside QAudioSource's calls; a command arriving
+  // that way waits for the one running instead of cutting in.
+  void Execute(std::function<void()> command);
+
+  // Takes over an open raw sound file (closing one still held).
+  void AdoptRawFile(std::FILE* file);
+  // Opens and starts `device`; emits running(segment) once the sound arrives
+  // at the pace it is captured, or failed(segment). `deviceIndex` is printed.
+  void Open(const QAudioDevice& device, int deviceIndex, int segment);
+  // Ends the capture: reads on until `targetBytes` have been taken since the
+  // write flag was set (no drain when negative), writes the partly filled
+  // buffer, stops and closes the device and clears the write flag. With
+  // `stopLines` it prints the stop's "Start Stop/Reset/Close" lines.
+  void Finish(int64_t targetBytes, bool stopLines);
+  void CloseRawFile();
+  // Emits synced(id) once every call queued before it has run.
+  void Sync(int id) { emit synced(id); }
+
+  int rawFileCloses() const { return m_fileCloses.load(); }
+  int64_t bytesWritten() const { return m_bytesWritten.load(); }
+
+ signals:
+  void running(int segment);
+  void failed(int segment);
+  void synced(int id);
+
+ private:
+  void OnReadyRead();
+  void Take(const char* data, int64_t size);
+  void CompleteBuffer();
+  void StopDevice();
+  void CloseDevice();
+
+  std::atomic<bool>& m_writeFlag;
+  std::deque<std::function<void()>> m_commands;
+  bool m_executing = false;
+  std::unique_ptr<QAudioSource> m_source;
+  QIODevice* m_io = nullptr;
+  std::FILE* m_file = nullptr;
+  int m_segment = 0;
+  bool m_running = false;       // sound arrives live (the backlog of the start is behind)
+  QElapsedTimer m_sinceOpen;
+  int64_t m_lastReadNs = 0;
+  int64_t m_firstDataNs = -1;
+  int64_t m_taken = 0;          // bytes taken since the write flag was set
+  std::vector<char> m_buffer;   // the buffer being filled
+  int m_fill = 0;
+  int m_bufferId = 0;
+  std::atomic<int> m_fileCloses{0};
+  std::atomic<int64_t> m_bytesWritten{0};
+};
+
+}  // namespace scrivel
