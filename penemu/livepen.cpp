@@ -19,25 +19,7 @@ LivePen::LivePen(std::vector<LiveEvent> events, double eventsPerSecond)
     : m_events(std::move(events)), m_rate(eventsPerSecond > 0 ? eventsPerSecond : kDefaultRate) {}
 
 int LivePen::run() {
-  const int stopFd = StopSignal::Instance().fd();
-  while (!StopSignal::Instance().requested()) {
-    pollfd fds[2] = {{m_listener.fd(), POLLIN, 0}, {stopFd, POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      std::perror("penemu: poll");
-      return 1;
-    }
-    if (fds[1].revents) break;
-    if (!(fds[0].revents & POLLIN)) continue;
-    const int fd = m_listener.accept();
-    if (fd < 0) continue;
-    Trace("penemu: live host connected");
-    const End end = serve(fd);
-    close(fd);
-    Trace("penemu: live host gone");
-    if (end == End::Stop) break;
-  }
-  return 0;
+  return m_listener.serveHosts([this](int fd) { return serve(fd) != End::Stop; }, "live");
 }
 
 LivePen::End LivePen::serve(int fd) {

@@ -1,12 +1,17 @@
 #include "penemu/unixlistener.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+
+#include "common/trace.h"
+#include "penemu/stopsignal.h"
 
 namespace scrivel::penemu {
 
@@ -53,6 +58,28 @@ bool UnixListener::listen(const std::string& path, std::string& error) {
 
 int UnixListener::accept() const {
   return accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+}
+
+int UnixListener::serveHosts(const std::function<bool(int fd)>& serve, const char* who) const {
+  const int stopFd = StopSignal::Instance().fd();
+  while (!StopSignal::Instance().requested()) {
+    pollfd fds[2] = {{m_listen, POLLIN, 0}, {stopFd, POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      std::perror("penemu: poll");
+      return 1;
+    }
+    if (fds[1].revents) break;
+    if (!(fds[0].revents & POLLIN)) continue;
+    const int fd = accept();
+    if (fd < 0) continue;
+    Trace("penemu: %s host connected", who);
+    const bool goOn = serve(fd);
+    close(fd);
+    Trace("penemu: %s host gone", who);
+    if (!goOn) break;
+  }
+  return 0;
 }
 
 }  // namespace scrivel::penemu

@@ -3,6 +3,7 @@
 // and renamed once listening, so the path never exists without a listener
 // behind it; removed again when the listener goes, while it is still ours.
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 
@@ -21,6 +22,11 @@ class UnixListener {
   int fd() const { return m_listen; }
   // A waiting host's connection (non-blocking, close-on-exec), or -1.
   int accept() const;
+
+  // Serves one host at a time until a stop is requested or `serve` returns
+  // false: waits for a connection, hands it to `serve`, closes it. `who`
+  // names the pen in trace lines. Returns the process's exit code.
+  int serveHosts(const std::function<bool(int fd)>& serve, const char* who) const;
 
  private:
   std::string m_path;
