@@ -19,6 +19,13 @@ CGdipButton::CGdipButton(QWidget* parent) : QAbstractButton(parent) {
   });
 }
 
+CGdipButton* CGdipButton::Create(QWidget* parent, int id, QRect geometry) {
+  auto* button = new CGdipButton(parent);
+  button->setObjectName(QString::number(id));
+  button->setGeometry(geometry);
+  return button;
+}
+
 CGdipButton::~CGdipButton() = default;
 
 bool CGdipButton::LoadNormalImage(unsigned id, const QString& type) {

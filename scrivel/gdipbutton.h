@@ -23,6 +23,10 @@ class CGdipButton : public QAbstractButton {
   explicit CGdipButton(QWidget* parent = nullptr);
   ~CGdipButton() override;
 
+  // A button of a dialog: named after its control id (tests find it by that
+  // name) and placed at `geometry` in the parent.
+  static CGdipButton* Create(QWidget* parent, int id, QRect geometry);
+
   // Loads the picture that the button shows from resource (id, type). False
   // when it cannot be loaded: the button then shows no picture.
   bool LoadNormalImage(unsigned id, const QString& type);

@@ -8,24 +8,13 @@
 
 using scrivel::DluRect;
 
-namespace {
-
-CGdipButton* MakeButton(QWidget* parent, int id, QRect geometry) {
-  auto* button = new CGdipButton(parent);
-  button->setObjectName(QString::number(id));
-  button->setGeometry(geometry);
-  return button;
-}
-
-}  // namespace
-
 CPenWidthDlg::CPenWidthDlg(QWidget* parent) : QDialog(parent) {
   // A popup without caption: a click outside closes it like Escape.
   setWindowFlags(Qt::Popup | Qt::FramelessWindowHint);
   resize(DluRect(0, 0, 28, 68).size());
-  m_btnWidth1 = MakeButton(this, 1000, DluRect(3, 0, 23, 23));
-  m_btnWidth2 = MakeButton(this, 1001, DluRect(3, 22, 23, 23));
-  m_btnWidth3 = MakeButton(this, 1002, DluRect(3, 45, 23, 23));
+  m_btnWidth1 = CGdipButton::Create(this, 1000, DluRect(3, 0, 23, 23));
+  m_btnWidth2 = CGdipButton::Create(this, 1001, DluRect(3, 22, 23, 23));
+  m_btnWidth3 = CGdipButton::Create(this, 1002, DluRect(3, 45, 23, 23));
   connect(m_btnWidth1, &QAbstractButton::clicked, this, &CPenWidthDlg::OnWidth1);
   connect(m_btnWidth2, &QAbstractButton::clicked, this, &CPenWidthDlg::OnWidth2);
   connect(m_btnWidth3, &QAbstractButton::clicked, this, &CPenWidthDlg::OnWidth3);

@@ -23,13 +23,6 @@ const QString kVideoName = QStringLiteral("Note.mp4");
 const QString kPictureSubject = QStringLiteral("Scrivel JEPG Note");
 const QString kVideoSubject = QStringLiteral("Scrivel Note MP4");
 
-CGdipButton* MakeButton(QWidget* parent, int id, QRect geometry) {
-  auto* button = new CGdipButton(parent);
-  button->setObjectName(QString::number(id));
-  button->setGeometry(geometry);
-  return button;
-}
-
 }  // namespace
 
 CSaveShare::CSaveShare(const QImage& pagePicture, bool videoReady, QWidget* parent)
@@ -44,10 +37,10 @@ CSaveShare::CSaveShare(const QImage& pagePicture, bool videoReady, QWidget* pare
   setFixedSize(kWindowSize.size());
 
   // Four buttons of 54 x 39 units in a row at the top, evenly spaced.
-  m_btnSavePicture = MakeButton(this, 1000, DluRect(18, 7, 54, 39));
-  m_btnMailPicture = MakeButton(this, 1001, DluRect(91, 7, 54, 39));
-  m_btnMailPdf = MakeButton(this, 1002, DluRect(164, 7, 54, 39));
-  m_btnMailVideo = MakeButton(this, 1005, DluRect(237, 7, 54, 39));
+  m_btnSavePicture = CGdipButton::Create(this, 1000, DluRect(18, 7, 54, 39));
+  m_btnMailPicture = CGdipButton::Create(this, 1001, DluRect(91, 7, 54, 39));
+  m_btnMailPdf = CGdipButton::Create(this, 1002, DluRect(164, 7, 54, 39));
+  m_btnMailVideo = CGdipButton::Create(this, 1005, DluRect(237, 7, 54, 39));
   m_btnSavePicture->setToolTip(QStringLiteral("Save picture"));
   m_btnMailPicture->setToolTip(QStringLiteral("Mail picture"));
   m_btnMailPdf->setToolTip(QStringLiteral("Mail PDF"));

@@ -16,6 +16,7 @@
 #include "scrivel/dialogunits.h"
 #include "scrivel/downloadflow.h"
 #include "scrivel/gdipbutton.h"
+#include "scrivel/logfont.h"
 #include "scrivel/newnotedlg.h"
 #include "scrivel/pagelist.h"
 #include "scrivel/updatecheck.h"
@@ -26,30 +27,6 @@ using scrivel::DluRect;
 namespace {
 
 constexpr QRect kWindowSize = DluRect(0, 0, 463, 349);
-
-// The screen number's font: a cell height of 50 pixels, an average character
-// width of 15 pixels, thin strokes, Arial (or what the system offers for it).
-QFont PageNumberFont() {
-  QFont font(QStringLiteral("Arial"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setWeight(QFont::Thin);
-  // A cell height counts ascent and descent; the pixel size counts the em.
-  constexpr int kCellHeight = 50;
-  font.setPixelSize(kCellHeight);
-  const int cell = QFontMetrics(font).height();
-  if (cell > 0) font.setPixelSize(std::max(1, kCellHeight * kCellHeight / cell));
-  constexpr int kAverageWidth = 15;
-  const int average = QFontMetrics(font).averageCharWidth();
-  if (average > 0) font.setStretch(std::clamp(100 * kAverageWidth / average, 1, 4000));
-  return font;
-}
-
-CGdipButton* MakeButton(QWidget* parent, int id, QRect geometry) {
-  auto* button = new CGdipButton(parent);
-  button->setObjectName(QString::number(id));
-  button->setGeometry(geometry);
-  return button;
-}
 
 }  // namespace
 
@@ -65,10 +42,10 @@ CScrivelDlg::CScrivelDlg(QWidget* parent) : QDialog(parent) {
   setFont(dialogFont);
   resize(kWindowSize.size());
 
-  m_btnNewNote = MakeButton(this, 1000, DluRect(7, 0, 45, 42));
-  m_btnDownload = MakeButton(this, 1001, DluRect(7, 49, 45, 42));
-  m_btnPrevScreen = MakeButton(this, 1002, DluRect(208, 325, 27, 24));
-  m_btnNextScreen = MakeButton(this, 1005, DluRect(282, 325, 26, 23));
+  m_btnNewNote = CGdipButton::Create(this, 1000, DluRect(7, 0, 45, 42));
+  m_btnDownload = CGdipButton::Create(this, 1001, DluRect(7, 49, 45, 42));
+  m_btnPrevScreen = CGdipButton::Create(this, 1002, DluRect(208, 325, 27, 24));
+  m_btnNextScreen = CGdipButton::Create(this, 1005, DluRect(282, 325, 26, 23));
 
   m_editPageNum = new QLineEdit(this);
   m_editPageNum->setObjectName(QStringLiteral("1017"));
@@ -125,7 +102,8 @@ bool CScrivelDlg::OnInitDialog() {
   m_btnPrevScreen->LoadNormalImage(180, png);
   m_btnNextScreen->LoadNormalImage(182, png);
 
-  m_editPageNum->setFont(PageNumberFont());
+  // The screen number: a 50-pixel cell, characters 15 pixels wide, thin.
+  m_editPageNum->setFont(scrivel::LogFont(QStringLiteral("Arial"), 50, 15, 100));
   ShowPageNumber(m_nCurScreen, m_nTotalScreen);
 
   RunUpdateCheck();
