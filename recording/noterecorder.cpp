@@ -109,7 +109,12 @@ void CNoteRecorder::Start() {
   g_recording.nState = 1;
   g_recording.bCapture = 1;
   if (!m_capture.Open(g_recording.strYuvPath)) {
-    Trace("cannot create %s: no pictures are captured", g_recording.strYuvPath.c_str());
+    // Without the picture file there is nothing to record: end at once and
+    // say why, rather than run a clock over a recording that cannot be saved.
+    Stop(false);
+    QMessageBox::warning(m_window, QStringLiteral("Scrivel"),
+                         QStringLiteral("The recording cannot start: %1 cannot be created.")
+                             .arg(QString::fromStdString(g_recording.strYuvPath)));
     return;
   }
   StartTimer();

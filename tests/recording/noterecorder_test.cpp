@@ -78,6 +78,25 @@ TEST_F(NoSoundServerTest, WithoutInputTheUserIsAskedAndNoCancelsTheStart) {
   EXPECT_FALSE(snapshot().asked);
 }
 
+TEST_F(NoSoundServerTest, APictureFileThatCannotBeCreatedEndsTheStartWithAMessage) {
+  std::filesystem::create_directory(temp("Note.yuv"));  // fopen of a folder fails
+  m_answerer.Plan(QMessageBox::Yes);  // record without sound
+  m_answerer.Plan(QMessageBox::Ok);
+  Click(window().recordButton());
+
+  ASSERT_EQ(m_answerer.texts().size(), 2);
+  EXPECT_TRUE(m_answerer.texts()[1].contains(QStringLiteral("cannot start"))) << m_answerer.texts()[1].toStdString();
+  EXPECT_EQ(g_recording.nState, 0);
+  EXPECT_EQ(g_recording.nTimerId, 0);
+  EXPECT_EQ(window().recordImage(), 184u);
+  EXPECT_FALSE(window().pauseButton()->isVisible());
+  EXPECT_FALSE(snapshot().asked);
+  // The record button works again: a second press asks about the sound anew.
+  m_answerer.Plan(QMessageBox::No);
+  Click(window().recordButton());
+  EXPECT_EQ(m_answerer.texts().size(), 3);
+}
+
 TEST_F(NoSoundServerTest, WithoutInputYesRecordsPicturesWithoutSound) {
   StartWithoutSound();
   ASSERT_EQ(m_answerer.texts().size(), 1);
