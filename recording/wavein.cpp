@@ -57,10 +57,8 @@ int CWaveIn::StartWaveIn() {
   const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
   MediaPrint("Has Wave Num:%d\n", static_cast<int>(inputs.size()));
   if (inputs.isEmpty()) {
-    const auto answer = QMessageBox::question(nullptr, g_strings.Get(10004), g_strings.Get(10006),
-                                              QMessageBox::Yes | QMessageBox::No);
     CloseRawFile();
-    return answer == QMessageBox::No ? -2 : -1;
+    return AskRecordWithoutSound();
   }
   const QAudioDevice device =
       ChooseSoundInput(inputs, ServerDefaultSource(), QMediaDevices::defaultAudioInput());
@@ -85,11 +83,19 @@ int CWaveIn::StartWaveIn() {
   loop.exec();
   if (running) return 0;
 
-  Trace("sound input %s delivers no sound; recording without sound", device.id().constData());
+  // An input that delivers nothing is as good as none: the user decides
+  // whether to record without sound, as when no input is listed.
+  Trace("sound input %s delivers no sound", device.id().constData());
   Post([worker] { worker->Finish(-1, false); });
   m_deviceOpen = false;
   CloseRawFile();
-  return -1;
+  return AskRecordWithoutSound();
+}
+
+int CWaveIn::AskRecordWithoutSound() {
+  const auto answer = QMessageBox::question(nullptr, g_strings.Get(10004), g_strings.Get(10006),
+                                            QMessageBox::Yes | QMessageBox::No);
+  return answer == QMessageBox::No ? -2 : -1;
 }
 
 void CWaveIn::SetWriteFlag() {

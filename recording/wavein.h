@@ -44,12 +44,13 @@ class CWaveIn : public QObject {
   bool HasRawFile() const { return m_hasFile; }
 
   // 0: sound is being captured (not yet written: see SetWriteFlag); -1: no
-  // sound for this recording (no raw sound file, the input cannot be opened
-  // or delivers nothing); -2: there is no input and the user declined to
-  // record without sound. Asks the Yes/No question of strings 10006 (text)
-  // and 10004 (caption), without owner window, when there is no input. Waits
-  // for the input without blocking the UI thread's events. Unless it returns
-  // 0, the raw sound file is closed again.
+  // sound for this recording (no raw sound file, or no usable input and the
+  // user chose to record without sound); -2: no usable input and the user
+  // declined. An input is unusable when none is listed, or when it cannot be
+  // opened or delivers nothing within kStartTimeoutMs; then the Yes/No
+  // question of strings 10006 (text) and 10004 (caption) is asked, without
+  // owner window. Waits for the input without blocking the UI thread's
+  // events. Unless it returns 0, the raw sound file is closed again.
   int StartWaveIn();
   // From now on the captured sound is written; the segment's length counts
   // from here.
@@ -75,6 +76,7 @@ class CWaveIn : public QObject {
   // Queues `command` for the audio thread.
   void Post(std::function<void()> command);
   int64_t SegmentTarget() const;
+  static int AskRecordWithoutSound();
   bool WaitForSync();
 
   QThread m_thread;

@@ -184,6 +184,27 @@ TEST_F(SoundTest, StopWhilePausedClosesTheSoundFileOnce) {
   EXPECT_NE(out.text().find("Start Stop\nStart Reset\nStart Close\n"), std::string::npos);
 }
 
+// The server's default microphone is listed but never delivers a sample: the
+// user is asked as when there is none, and No leaves nothing started.
+TEST_F(SoundTest, AMicrophoneThatDeliversNothingAsksWhetherToRecordWithoutSound) {
+  auto useSource = [&](const char* name) {
+    return scrivel::test::Run("/usr/bin/pactl", {"set-default-source", name}, {"PULSE_SERVER=" + s_mic->server()},
+               std::chrono::seconds(10))
+        .exitCode;
+  };
+  ASSERT_EQ(useSource("othermic"), 0);
+  m_answerer.Plan(QMessageBox::No);
+  Click(window().recordButton());
+  EXPECT_EQ(useSource("pipemic"), 0);
+
+  ASSERT_EQ(m_answerer.texts().size(), 1);
+  EXPECT_EQ(m_answerer.texts().front(), g_strings.Get(10006));
+  EXPECT_EQ(g_recording.nSoundResult, -2);
+  EXPECT_EQ(g_recording.nState, 0);
+  EXPECT_EQ(window().recordImage(), 184u);
+  EXPECT_EQ(recorder().waveIn().rawFileCloses(), 1);
+}
+
 TEST_F(SoundTest, AConfirmedSaveWritesVideoAndSoundToThePathAndTheMailFolder) {
   g_recording.bVideoReady = 0;
   const std::string output = temp("Note.mp4.saved/Note.mp4");
