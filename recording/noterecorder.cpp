@@ -4,8 +4,11 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "common/trace.h"
 #include "lang/languagestrings.h"
@@ -183,8 +186,23 @@ void CNoteRecorder::EncodeAndSave(const QString& path) {
   const std::string output = path.toStdString();
   MediaResult saved = MediaResult::Failed;
   RunWithProgress(m_window, [&](const ProgressReport& report) {
-    audio_encode_example(temp, [&](double fraction) { report(fraction / 3); });
-    YUVTOH264(temp, seconds, [&](double fraction) { report((1 + fraction) / 3); });
+    // The two encoders read and write separate files: they run side by side,
+    // and the progress shown is that of the slower one.
+    std::atomic<double> soundDone{0}, picturesDone{0};
+    auto reportEncoders = [&] { report(std::min(soundDone.load(), picturesDone.load()) * 2 / 3); };
+    std::thread sound([&] {
+      audio_encode_example(temp, [&](double fraction) {
+        soundDone = fraction;
+        reportEncoders();
+      });
+      soundDone = 1;
+    });
+    YUVTOH264(temp, seconds, [&](double fraction) {
+      picturesDone = fraction;
+      reportEncoders();
+    });
+    picturesDone = 1;
+    sound.join();
     saved = AVITOMP4(temp, output, [&](double fraction) { report((2 + fraction) / 3); });
   });
   const QString caption = QStringLiteral("Scrivel");
