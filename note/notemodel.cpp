@@ -1,8 +1,35 @@
 #include "note/notemodel.h"
 
+#include <algorithm>
 #include <unordered_set>
 
-CNoteModel::CNoteModel(QSize canvasSize) : m_canvas(canvasSize) {
+#include "note/picturedrag.h"
+#include "note/picturehistory.h"
+
+namespace {
+
+// The eraser's square reaches this far left of and below the mouse.
+constexpr int kEraserSide = 10;
+
+// A point on the canvas as a rectangle test of the page's rectangles has it:
+// left and top inclusive, right and bottom exclusive.
+bool OnCanvas(QPoint point, const QRect& canvas) { return canvas.contains(point); }
+
+void EmptyRedoLists(StorePageInfo& page) {
+  page.redoHistory.clear();
+  page.redoStrokes.clear();
+  page.redoErasures.clear();
+}
+
+template <typename T>
+void MoveLast(std::vector<T>& from, std::vector<T>& to) {
+  to.push_back(std::move(from.back()));
+  from.pop_back();
+}
+
+}  // namespace
+
+CNoteModel::CNoteModel(QSize canvasSize) : m_canvas(canvasSize), m_files(canvasSize) {
   g_pages.clear();
   g_nCurPage = 0;
   g_nPageCount = 0;
@@ -32,10 +59,9 @@ QRect CNoteModel::OnPen(const PenEvent& event, COLORREF color, int width) {
     case PenEvent::Type::Up:
       if (!g_bPenUp) {
         page.history.push_back({m_canvas.Snapshot(), 1, -1});
-        page.redoHistory.clear();
         page.strokes.push_back(page.current);
         page.current.points.clear();
-        page.redoStrokes.clear();
+        EmptyRedoLists(page);
         KeepHistoryBounded(page);
       }
       g_bPenUp = 1;
@@ -72,6 +98,9 @@ QRect CNoteModel::OnClearPage() {
   page.lastPicture = -1;
   page.pictures.clear();
   page.pictureCopies.clear();
+  page.erasures.clear();
+  page.redoErasures.clear();
+  page.erasing = {};
   page.history.push_back({m_canvas.Snapshot(), 0, -1});
   return cleared;
 }
@@ -82,11 +111,14 @@ QRegion CNoteModel::OnRevokeStroke() {
   if (n <= 1) return {};
   const StoreImage e = page.history.back();
   if (e.kind == 1 && !page.strokes.empty()) {
-    page.redoStrokes.push_back(std::move(page.strokes.back()));
-    page.strokes.pop_back();
+    MoveLast(page.strokes, page.redoStrokes);
+  } else if (e.erase) {
+    if (!page.erasures.empty()) MoveLast(page.erasures, page.redoErasures);
+  } else {
+    // The entry's own picture, also when it is the page's only entry after
+    // the first; an entry that names none (-1) touches no picture.
+    RevokePicture(page, e.picture);
   }
-  // A picture entry's areas are taken back by the pictures' own undo; an
-  // entry naming no picture changes pixels only.
   page.redoHistory.push_back(e);
   page.history.pop_back();
   if (n == 2) {
@@ -104,8 +136,11 @@ QRegion CNoteModel::OnRestoreStroke() {
   const StoreImage e = page.redoHistory.back();
   page.history.push_back(e);
   if (e.kind == 1 && !page.redoStrokes.empty()) {
-    page.strokes.push_back(std::move(page.redoStrokes.back()));
-    page.redoStrokes.pop_back();
+    MoveLast(page.redoStrokes, page.strokes);
+  } else if (e.erase) {
+    if (!page.redoErasures.empty()) MoveLast(page.redoErasures, page.erasures);
+  } else {
+    RestorePicture(page, e.picture);
   }
   const QRegion changed = ShowSnapshot(e.bitmap);
   page.redoHistory.pop_back();
@@ -146,13 +181,114 @@ bool CNoteModel::DeletePage(QRegion& changed) {
   return true;
 }
 
-QRect CNoteModel::RepaintPage(bool fillWhite, const PictureDrawer& drawPicture) {
+PictureDrawer CNoteModel::Drawer() {
+  return [this](QPainter& painter, const StoreImageNameArea& picture, const QRect& area) {
+    return m_files.DrawBK(painter, picture.path, area);
+  };
+}
+
+QRect CNoteModel::RepaintPage(bool fillWhite) {
   QRect touched;
   if (fillWhite) touched = m_canvas.FillWhite();
   const StorePageInfo& page = CurrentPage();
   return touched | m_canvas.Paint(m_canvas.rect(), [&](QPainter& painter) {
-    DrawPageContent(painter, page, drawPicture);
+    DrawPageContent(painter, page, Drawer());
   });
+}
+
+void CNoteModel::AppendEntry(StorePageInfo& page, int picture, int erase) {
+  StoreImage entry;
+  entry.bitmap = m_canvas.Snapshot();
+  entry.kind = 0;
+  entry.picture = picture;
+  entry.erase = erase;
+  page.history.push_back(std::move(entry));
+  EmptyRedoLists(page);
+  KeepHistoryBounded(page);
+}
+
+QRect CNoteModel::AddPicture(const QString& path) {
+  StorePageInfo& page = CurrentPage();
+  const StoreImageNameArea record{path, {CanvasRect()}, {1}};
+  page.pictures.push_back(record);
+  page.pictureCopies.push_back(record);
+  ++page.lastPicture;
+  // The new picture over the whole canvas, the strokes on top of it.
+  const QRect drawn = m_canvas.Paint(CanvasRect(), [&](QPainter& painter) {
+    DrawPicture(painter, page, page.pictures.size() - 1, Drawer());
+    DrawStrokes(painter, page);
+  });
+  AppendEntry(page, page.lastPicture, 0);
+  return drawn;
+}
+
+bool CNoteModel::BeginDrag(QPoint point) {
+  StorePageInfo& page = CurrentPage();
+  const int k = PictureAt(page, point);
+  if (k < 0) return false;
+  StoreImageNameArea& picture = page.pictures[size_t(k)];
+  page.dragging = 1;
+  page.dragFrom = point;
+  page.selected = k;
+  picture.marks.push_back(int(picture.areas.size()));
+  return true;
+}
+
+QRect CNoteModel::DragTo(QPoint point) {
+  StorePageInfo& page = CurrentPage();
+  if (page.dragging == 0 || page.selected < 0 || size_t(page.selected) >= page.pictures.size())
+    return {};
+  std::vector<QRect>& areas = page.pictures[size_t(page.selected)].areas;
+  if (areas.empty()) return {};
+  areas.push_back(DragArea(areas.back(), page.dragFrom, point, CanvasRect()));
+  page.dragFrom = point;
+  return RepaintPage(true);
+}
+
+bool CNoteModel::EndDrag() {
+  StorePageInfo& page = CurrentPage();
+  if (page.dragging != 1) return false;
+  page.dragging = 0;
+  StoreImage entry;
+  entry.bitmap = m_canvas.Snapshot();
+  entry.picture = page.selected;
+  page.history.push_back(std::move(entry));
+  // A drag empties only the history's redo list; the stroke and erase redo
+  // lists are never reached again without it and go with the next new entry.
+  page.redoHistory.clear();
+  KeepHistoryBounded(page);
+  return true;
+}
+
+QRect CNoteModel::EraseAt(QPoint point) {
+  const QRect canvas = CanvasRect();
+  if (!OnCanvas(point - QPoint(kEraserSide, 0), canvas) ||
+      !OnCanvas(point + QPoint(0, kEraserSide), canvas))
+    return {};
+  StorePageInfo& page = CurrentPage();
+  const QRect square(point.x() - kEraserSide, point.y(), kEraserSide, kEraserSide);
+  page.erasing.squares.push_back({square, int(page.strokes.size())});
+  // Each picture under the square keeps the area it has now, so the square
+  // stays on the same part of it.
+  for (size_t k = 0; k < page.pictures.size(); ++k) {
+    const std::vector<QRect>& areas = page.pictures[k].areas;
+    if (areas.empty() || !AreaCover(areas.back()).intersects(square)) continue;
+    const bool known = std::any_of(page.erasing.pictures.begin(), page.erasing.pictures.end(),
+                                   [k](const StoreErasure::Picture& p) { return p.index == int(k); });
+    if (!known) page.erasing.pictures.push_back({int(k), areas.back()});
+  }
+  return m_canvas.Fill(square, Qt::white);
+}
+
+bool CNoteModel::EndErase(QPoint point) {
+  StorePageInfo& page = CurrentPage();
+  // An erase that whitened something is always kept, wherever the button
+  // comes up: its pixels are on the canvas already.
+  if (!OnCanvas(point, CanvasRect()) && page.erasing.squares.empty()) return false;
+  page.erasures.push_back(std::move(page.erasing));
+  page.erasing = {};
+  AppendEntry(page, -1, 1);
+  return true;
 }
 
 size_t CNoteModel::HistoryBytes(const StorePageInfo& page) {
@@ -184,5 +320,6 @@ void CNoteModel::KeepHistoryBounded(StorePageInfo& page) {
   base.bitmap->Flatten();
   base.kind = 0;
   base.picture = -1;
+  base.erase = 0;
   page.history.erase(page.history.begin(), page.history.begin() + std::ptrdiff_t(drop));
 }

@@ -9,6 +9,13 @@
 // rewriting only the pixels in which it differs from the canvas. A page's
 // history is bounded by bytes: past kHistoryByteLimit its oldest entries are
 // merged into the page's first one, which cannot be undone.
+//
+// Pictures and the eraser: a page's pictures are files drawn stretched into
+// their newest area (CPictureFiles), under the strokes; the mouse drags and
+// resizes them. The eraser fills squares white and keeps them with the page
+// (StoreErasure), so a repaint never brings erased ink back. Adding a
+// picture, a drag and an erase are history entries like a stroke, and like a
+// stroke they empty the redo lists (a drag only `redoHistory`).
 
 #include <QRegion>
 
@@ -16,6 +23,7 @@
 #include "note/notepages.h"
 #include "note/pagepaint.h"
 #include "note/penevent.h"
+#include "note/picturefiles.h"
 
 class CNoteModel {
  public:
@@ -59,9 +67,33 @@ class CNoteModel {
   // Removes the current page unless it is the only one.
   bool DeletePage(QRegion& changed);
 
-  // Draws the current page from its vector content: a white canvas first when
-  // `fillWhite`, then the pictures (through `drawPicture`) and the strokes.
-  QRect RepaintPage(bool fillWhite, const PictureDrawer& drawPicture = {});
+  // Draws the current page from its content: a white canvas first when
+  // `fillWhite`, then the pictures, the strokes and what was erased.
+  QRect RepaintPage(bool fillWhite);
+
+  // Adds the picture file `path` (empty when none was named) over the whole
+  // canvas, draws the page's strokes on top again and makes it a history
+  // entry naming the picture. A file that cannot be read draws nothing and
+  // still keeps its record. Returns the canvas rectangle drawn on.
+  QRect AddPicture(const QString& path);
+  // Mouse button down outside eraser mode: the topmost picture under `point`
+  // (canvas pixels) starts a drag. False when no picture is there.
+  bool BeginDrag(QPoint point);
+  // The mouse at `point` during a drag: the grabbed picture moves or
+  // resizes by the drag rules (DragArea) and the page is drawn again.
+  // Returns the canvas rectangle drawn on (empty when no drag runs).
+  QRect DragTo(QPoint point);
+  // Mouse button up during a drag: the drag ends with its history entry
+  // (which empties `redoHistory`). False when no drag ran.
+  bool EndDrag();
+  // The mouse moved to `point` with the left button held in eraser mode: the
+  // square from (x - 10, y) to (x, y + 10) goes white when both corners lie
+  // on the canvas (left and top inclusive, right and bottom exclusive), and
+  // becomes part of the erase in progress. Returns the square (or nothing).
+  QRect EraseAt(QPoint point);
+  // Mouse button up at `point` in eraser mode: the erase in progress becomes
+  // a history entry when `point` lies on the canvas or something was erased.
+  bool EndErase(QPoint point);
 
   // Bytes held by the history states of page `page` (shared states once).
   static size_t HistoryBytes(const StorePageInfo& page);
@@ -69,7 +101,11 @@ class CNoteModel {
  private:
   QRegion ShowNewest();
   void KeepHistoryBounded(StorePageInfo& page);
+  // Appends an entry with the canvas now; a new action empties the redo lists.
+  void AppendEntry(StorePageInfo& page, int picture, int erase);
+  PictureDrawer Drawer();
 
   CanvasImage m_canvas;
+  CPictureFiles m_files;
   QPoint m_ptLast;
 };

@@ -12,4 +12,5 @@ struct StoreImage {
   CanvasState::Ref bitmap;
   int kind = 0;      // 1 for a pen stroke, 0 for every other action
   int picture = -1;  // index in the page's `pictures`, -1 for none
+  int erase = 0;     // 1 for an erase (its squares are the page's erasure of the same rank)
 };

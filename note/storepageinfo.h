@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "note/storeerasure.h"
 #include "note/storeimage.h"
 #include "note/storeimagenamearea.h"
 #include "note/vecpointf.h"
@@ -23,4 +24,9 @@ struct StorePageInfo {
   int lastPicture = -1;  // the newest picture, -1 when none
   int dragging = 0;      // 1 while a picture is dragged
   QPoint dragFrom;       // mouse position at the last drag step
+  // Erases, oldest first: one for each erase entry in `history`; those of the
+  // undone entries in `redoErasures`; `erasing` collects the erase in progress.
+  std::vector<StoreErasure> erasures;
+  std::vector<StoreErasure> redoErasures;
+  StoreErasure erasing;
 };

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QCursor>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -17,6 +19,7 @@
 #include "note/notepages.h"
 #include "recording/noterecorder.h"
 #include "recording/recordingstate.h"
+#include "resources/resourcepath.h"
 #include "scrivel/dialogunits.h"
 #include "scrivel/gdipbutton.h"
 #include "scrivel/logfont.h"
@@ -34,6 +37,10 @@ const QString kPng = QStringLiteral("PNG");
 // Artwork of the buttons whose picture follows a state.
 constexpr unsigned kPngConnected = 148, kPngNotConnected = 150;
 constexpr unsigned kPngPenModeOne = 152, kPngPenModeTwo = 154;
+// The eraser cursor (32 x 32), its hot spot in the middle of the eraser: the
+// square it whitens reaches 10 pixels left of and below that point.
+constexpr unsigned kEraserCursor = 142;
+constexpr int kEraserHotX = 16, kEraserHotY = 16;
 
 unsigned WidthImage(int width) {
   switch (width) {
@@ -416,9 +423,36 @@ void CNewNoteDlg::OnCloseNote() {
 
 QImage CNewNoteDlg::GrabClientArea() { return grab().toImage(); }
 
-void CNewNoteDlg::OnEraser() { scrivel::Trace("进入OnEraser函数\n"); }
+void CNewNoteDlg::OnEraser() {
+  scrivel::Trace("进入OnEraser函数\n");
+  if (m_bEraser == 0) {
+    const QPixmap eraser(scrivel::ResourcePath(kEraserCursor, QStringLiteral("CURSOR")));
+    setCursor(QCursor(eraser, kEraserHotX, kEraserHotY));
+    m_bEraser = 1;
+  } else {
+    setCursor(Qt::CrossCursor);
+    m_bEraser = 0;
+  }
+}
 
-void CNewNoteDlg::OnADDIMAGE() { scrivel::Trace("进入OnADDIMAGE函数\n"); }
+std::optional<QString> CNewNoteDlg::AskImagePath() {
+  // No parent, as the window's other system dialogs; the file must exist.
+  QFileDialog dialog;
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // Qt takes a filter's patterns from its parentheses, separated by spaces.
+  dialog.setNameFilters({QStringLiteral("image(*.bmp *.jpg)"), QStringLiteral("All Files (*)")});
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  return files.isEmpty() ? QString() : files.constFirst();
+}
+
+void CNewNoteDlg::OnADDIMAGE() {
+  scrivel::Trace("进入OnADDIMAGE函数\n");
+  const std::optional<QString> path = m_chooseImagePath ? m_chooseImagePath() : std::nullopt;
+  if (!path) return;
+  RepaintCanvas(QRegion(m_note->AddPicture(*path)));
+}
 
 void CNewNoteDlg::OnRecordButton() {
   scrivel::Trace("进入OnRecordButton函数\n");
@@ -445,4 +479,21 @@ void CNewNoteDlg::OnSaveImageToFile() {
   ShareNotePages(this, pictures, g_nCurPage, scrivel::g_recording.bVideoReady != 0);
 }
 
-void CNewNoteDlg::OnCanvasMouse(const PenEvent&) {}
+void CNewNoteDlg::OnCanvasMouse(const PenEvent& event) {
+  const StorePageInfo& page = m_note->CurrentPage();
+  switch (event.type) {
+    case PenEvent::Type::Down:
+      if (m_bEraser == 0) m_note->BeginDrag(event.point);
+      break;
+    case PenEvent::Type::Move:
+      // Only the left button, no other button or key.
+      if (m_bEraser == 1 && event.flags == PenEvent::kLeftButton)
+        RepaintCanvas(QRegion(m_note->EraseAt(event.point)));
+      if (page.dragging != 0) RepaintCanvas(QRegion(m_note->DragTo(event.point)));
+      break;
+    case PenEvent::Type::Up:
+      if (m_bEraser == 1) m_note->EndErase(event.point);
+      if (page.dragging == 1) m_note->EndDrag();
+      break;
+  }
+}

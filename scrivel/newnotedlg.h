@@ -13,7 +13,9 @@
 #include <QImage>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "nibroute/nibroute.h"
 #include "note/colorref.h"
@@ -75,8 +77,11 @@ class CNewNoteDlg : public QDialog {
   void OnDeletePage();
   void OnMinimizeNote();
   void OnCloseNote();
-  // Pictures and the eraser: not part of the live note yet.
+  // Eraser mode on or off; the window's cursor shows it (the eraser cursor,
+  // then the cross cursor once it is off again).
   void OnEraser();
+  // Asks for a picture file and puts it over the whole canvas, the strokes
+  // on top; the mouse then moves and resizes it.
   void OnADDIMAGE();
   // Recording (forwarded to the window's CNoteRecorder) and sharing.
   void OnRecordButton();
@@ -85,12 +90,24 @@ class CNewNoteDlg : public QDialog {
 
  public:
   scrivel::CNoteRecorder* Recorder() const { return m_recorder; }
+  int Eraser() const { return m_bEraser; }
+
+  // Asks which picture file to add: the chosen path (which may be empty), or
+  // nothing when the user cancels.
+  using ImagePathChooser = std::function<std::optional<QString>()>;
+  // The file-open dialog OnADDIMAGE shows unless a test replaces it: an
+  // existing file, filters for BMP and JPG pictures and for all files.
+  static std::optional<QString> AskImagePath();
+  ImagePathChooser m_chooseImagePath = &CNewNoteDlg::AskImagePath;
   // Ends the window's run; a recording still running is stopped first and
   // offered for saving.
   void done(int result) override;
 
  public slots:
-  // Mouse input on the canvas (picture dragging and the eraser); nothing yet.
+  // Mouse input on the canvas, in canvas pixels: a button down grabs the
+  // picture under it (eraser off); a move erases (eraser on, only the left
+  // button held) and drags the grabbed picture; a button up ends the erase
+  // or the drag, each with its history entry.
   void OnCanvasMouse(const PenEvent& event);
 
  protected:
