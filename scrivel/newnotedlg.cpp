@@ -25,6 +25,7 @@
 #include "scrivel/logfont.h"
 #include "scrivel/notecanvas.h"
 #include "scrivel/penwidthdlg.h"
+#include "scrivel/routereceiver.h"
 #include "scrivel/saveshare.h"
 #include "scrivel/zmtnotifyrelay.h"
 
@@ -49,13 +50,6 @@ unsigned WidthImage(int width) {
     case 3: return 170;
     default: return 0;
   }
-}
-
-CGdipButton* MakeButton(QWidget* parent, int id, QRect geometry) {
-  auto* button = new CGdipButton(parent);
-  button->setObjectName(QString::number(id));
-  button->setGeometry(geometry);
-  return button;
 }
 
 QLineEdit* MakeEdit(QWidget* parent, int id, QRect geometry) {
@@ -100,28 +94,28 @@ CNewNoteDlg::~CNewNoteDlg() {
 }
 
 void CNewNoteDlg::CreateControls() {
-  m_btnReconnect = MakeButton(this, 1000, DluRect(0, 0, 25, 23));
-  m_btnPenMode = MakeButton(this, 1001, DluRect(25, 0, 25, 23));
-  m_btnPenWidth = MakeButton(this, 1005, DluRect(51, 0, 25, 23));
-  m_btnPenColor = MakeButton(this, 1006, DluRect(77, 1, 25, 19));
-  m_btnEraser = MakeButton(this, 1007, DluRect(103, 1, 25, 23));
-  m_btnAddImage = MakeButton(this, 1011, DluRect(128, 1, 25, 23));
-  m_btnRevoke = MakeButton(this, 1009, DluRect(153, 2, 25, 21));
-  m_btnRestore = MakeButton(this, 1010, DluRect(179, 2, 25, 21));
-  m_btnShare = MakeButton(this, 1016, DluRect(205, 1, 25, 23));
-  m_btnMinimize = MakeButton(this, 1021, DluRect(231, 2, 25, 23));
-  m_btnClose = MakeButton(this, 1019, DluRect(257, 2, 25, 23));
+  m_btnReconnect = CGdipButton::Create(this, 1000, DluRect(0, 0, 25, 23));
+  m_btnPenMode = CGdipButton::Create(this, 1001, DluRect(25, 0, 25, 23));
+  m_btnPenWidth = CGdipButton::Create(this, 1005, DluRect(51, 0, 25, 23));
+  m_btnPenColor = CGdipButton::Create(this, 1006, DluRect(77, 1, 25, 19));
+  m_btnEraser = CGdipButton::Create(this, 1007, DluRect(103, 1, 25, 23));
+  m_btnAddImage = CGdipButton::Create(this, 1011, DluRect(128, 1, 25, 23));
+  m_btnRevoke = CGdipButton::Create(this, 1009, DluRect(153, 2, 25, 21));
+  m_btnRestore = CGdipButton::Create(this, 1010, DluRect(179, 2, 25, 21));
+  m_btnShare = CGdipButton::Create(this, 1016, DluRect(205, 1, 25, 23));
+  m_btnMinimize = CGdipButton::Create(this, 1021, DluRect(231, 2, 25, 23));
+  m_btnClose = CGdipButton::Create(this, 1019, DluRect(257, 2, 25, 23));
   m_canvas = new CNoteCanvas(this);
   m_canvas->setGeometry(DluRect(0, 25, 286, 365));
-  m_btnRecord = MakeButton(this, 1015, DluRect(0, 391, 25, 23));
+  m_btnRecord = CGdipButton::Create(this, 1015, DluRect(0, 391, 25, 23));
   m_editClock = MakeEdit(this, 1020, DluRect(25, 392, 43, 23));
-  m_btnPause = MakeButton(this, 1018, DluRect(69, 391, 26, 23));
-  m_btnDeletePage = MakeButton(this, 1003, DluRect(96, 391, 25, 23));
-  m_btnPrevPage = MakeButton(this, 1012, DluRect(122, 392, 25, 22));
+  m_btnPause = CGdipButton::Create(this, 1018, DluRect(69, 391, 26, 23));
+  m_btnDeletePage = CGdipButton::Create(this, 1003, DluRect(96, 391, 25, 23));
+  m_btnPrevPage = CGdipButton::Create(this, 1012, DluRect(122, 392, 25, 22));
   m_editPageNum = MakeEdit(this, 1017, DluRect(149, 390, 47, 23));
   m_editPageNum->setAlignment(Qt::AlignCenter);
-  m_btnNextPage = MakeButton(this, 1013, DluRect(199, 392, 25, 21));
-  m_btnClearPage = MakeButton(this, 1008, DluRect(229, 391, 25, 23));
+  m_btnNextPage = CGdipButton::Create(this, 1013, DluRect(199, 392, 25, 21));
+  m_btnClearPage = CGdipButton::Create(this, 1008, DluRect(229, 391, 25, 23));
 }
 
 void CNewNoteDlg::ConnectControls() {
@@ -199,25 +193,7 @@ bool CNewNoteDlg::OnInitDialog() {
 }
 
 bool CNewNoteDlg::OpenPenRoute() {
-  const int32_t result = ZMTInitEx(0x01011300, 0);
-  if (result < 0) {
-    scrivel::Trace("Error ZMTInitEx() returned 0x%08x\n", static_cast<unsigned>(result));
-    return false;
-  }
-  if (m_hRoute == -1) {
-    ReceiverInfo info{};
-    info.size = sizeof(ReceiverInfo);
-    info.reserved = 0;
-    info.window = m_notifyToken;
-    info.message = WM_ZMTNOTIFY;
-    info.post = &CZMTNotifyRelay::Post;
-    if (ZMTOpenReceiver(&info, &m_hRoute) < 0) {
-      m_hRoute = -1;
-      return false;
-    }
-    ZMTSetProperty(m_hRoute, 1, 1);
-    ZMTSetProperty(m_hRoute, 16, 1);
-  }
+  if (!scrivel::OpenRouteReceiver(m_notifyToken, &CZMTNotifyRelay::Post, m_hRoute)) return false;
   ConnectPen();
   return true;
 }

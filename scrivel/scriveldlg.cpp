@@ -19,6 +19,7 @@
 #include "scrivel/logfont.h"
 #include "scrivel/newnotedlg.h"
 #include "scrivel/pagelist.h"
+#include "scrivel/routereceiver.h"
 #include "scrivel/updatecheck.h"
 #include "update/updatesource.h"
 
@@ -125,26 +126,8 @@ void CScrivelDlg::RunUpdateCheck() {
 }
 
 bool CScrivelDlg::OpenPenRoute() {
-  const int32_t result = ZMTInitEx(0x01011300, 0);
-  if (result < 0) {
-    scrivel::Trace("Error ZMTInitEx() returned 0x%08x\n", static_cast<unsigned>(result));
-    return false;
-  }
-  if (m_hRoute == -1) {
-    // The main window ignores pen events, so it asks for no notification.
-    ReceiverInfo info{};
-    info.size = sizeof(ReceiverInfo);
-    info.reserved = 0;
-    info.window = this;
-    info.message = WM_ZMTNOTIFY;
-    info.post = nullptr;
-    if (ZMTOpenReceiver(&info, &m_hRoute) < 0) {
-      m_hRoute = -1;
-      return false;
-    }
-    ZMTSetProperty(m_hRoute, 1, 1);
-    ZMTSetProperty(m_hRoute, 16, 1);
-  }
+  // The main window ignores pen events, so it asks for no notification.
+  if (!scrivel::OpenRouteReceiver(this, nullptr, m_hRoute)) return false;
   if (ZMTIsConnected() == 0) {
     ZMTDisconnect();
     ZMTConnect(0, 0x100, 0);
