@@ -97,18 +97,8 @@ void CNoteRecorder::Start() {
   FocusWindow();
 
   TakeRecordingPaths();
-  m_waveIn->SetRawFile(std::fopen(g_recording.strPcmPath.c_str(), "wb"));
-  m_busy = true;
-  g_recording.nSoundResult = m_waveIn->StartWaveIn();
-  m_busy = false;
-  if (g_recording.nSoundResult == -2) {
-    ShowControls(false);
-    SetRecordImage(kRecordIdleImage);
-    FocusWindow();
-    return;
-  }
   // Sound is written from here on, and the clock starts with it.
-  if (g_recording.nSoundResult == 0) m_waveIn->SetWriteFlag();
+  if (!StartSound("wb")) return;
   g_recording.nState = 1;
   g_recording.bCapture = 1;
   if (!m_capture.Open(g_recording.strYuvPath)) {
@@ -126,6 +116,21 @@ void CNoteRecorder::Start() {
   SetClockText(QStringLiteral("00:00:00"));
 }
 
+bool CNoteRecorder::StartSound(const char* mode) {
+  m_waveIn->SetRawFile(std::fopen(g_recording.strPcmPath.c_str(), mode));
+  m_busy = true;
+  g_recording.nSoundResult = m_waveIn->StartWaveIn();
+  m_busy = false;
+  if (g_recording.nSoundResult == -2) {
+    ShowControls(false);
+    SetRecordImage(kRecordIdleImage);
+    FocusWindow();
+    return false;
+  }
+  if (g_recording.nSoundResult == 0) m_waveIn->SetWriteFlag();
+  return true;
+}
+
 void CNoteRecorder::Pause() {
   if (g_recording.nSoundResult == 0) m_waveIn->ResetWaveIn();
   // The recording time up to this moment: the sound of the segment reaches
@@ -140,18 +145,8 @@ void CNoteRecorder::Pause() {
 }
 
 void CNoteRecorder::Resume() {
-  m_waveIn->SetRawFile(std::fopen(g_recording.strPcmPath.c_str(), "ab"));
-  m_busy = true;
-  g_recording.nSoundResult = m_waveIn->StartWaveIn();
-  m_busy = false;
-  if (g_recording.nSoundResult == -2) {
-    // Stays paused; the next press of the record button ends the recording.
-    ShowControls(false);
-    SetRecordImage(kRecordIdleImage);
-    FocusWindow();
-    return;
-  }
-  if (g_recording.nSoundResult == 0) m_waveIn->SetWriteFlag();
+  // Declined: stays paused; the next press of the record button ends the recording.
+  if (!StartSound("ab")) return;
   SetPauseImage(kPauseRunningImage);
   FocusWindow();
   g_recording.bPaused = 0;

@@ -89,6 +89,10 @@ class CNoteRecorder : public QObject {
   void Start();
   void Pause();
   void Resume();
+  // Opens the raw sound file ("wb" at a start, "ab" at a resume) and starts
+  // the capture. False when the user declined to record without sound: the
+  // controls then show no recording.
+  bool StartSound(const char* mode);
   void Stop(bool offerSave);
   void ScreenToYUV();
   void EncodeAndSave(const QString& path);
