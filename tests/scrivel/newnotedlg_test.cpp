@@ -1,7 +1,8 @@
 // The live note window offscreen: its layout, pen events injected as the
 // route library delivers them, undo and redo with real clicks checked
 // against the canvas after each stroke, pages, the refused deletion of the
-// only page, the width picker, the colour dialog and the pen mode.
+// only page, the width picker, the colour dialog, the pen mode and the share
+// button.
 #include <QApplication>
 #include <QColorDialog>
 #include <QLineEdit>
@@ -15,10 +16,12 @@
 
 #include "lang/languagestrings.h"
 #include "note/notepages.h"
+#include "recording/recordingstate.h"
 #include "scrivel/gdipbutton.h"
 #include "scrivel/newnotedlg.h"
 #include "scrivel/notecanvas.h"
 #include "scrivel/penwidthdlg.h"
+#include "scrivel/saveshare.h"
 #include "tests/support/dialoganswerer.h"
 #include "tests/support/tempdir.h"
 
@@ -313,6 +316,48 @@ TEST_F(NewNoteDlgTest, RestoringFromMinimisedRepaintsThePageFromItsStrokes) {
   const QImage shown = Shown();
   EXPECT_EQ(shown.pixel(20, 310), kWhite);
   EXPECT_NE(shown.pixel(250, At(0, 2000).y()), kWhite) << "the stroke is drawn again";
+}
+
+// The share button offers every page up to the current one in turn, each
+// with its own newest canvas, and passes on whether a video was recorded.
+TEST_F(NewNoteDlgTest, ShareButtonOpensOneDialogPerPageUpToTheCurrentOne) {
+  Stroke({{-3000, 2000}, {-1000, 2000}});  // page 1: a line near the top
+  Click(1013);                              // page 2
+  Stroke({{-3000, 12000}, {-1000, 12000}}); // page 2: a line near the bottom
+  Click(1013);                              // page 3, after the current one: not offered
+  Click(1012);                              // back to page 2
+  ASSERT_EQ(Edit(1017)->text(), QStringLiteral("2/3"));
+  scrivel::g_recording.bVideoReady = 1;
+
+  const QPoint top = At(-2000, 2000), bottom = At(-2000, 12000);
+  struct Seen {
+    bool inkTop, inkBottom, videoReady, modal;
+  };
+  std::vector<Seen> seen;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    auto* share = qobject_cast<CSaveShare*>(QApplication::activeModalWidget());
+    if (share == nullptr || share->property("seen").toBool()) return;
+    share->setProperty("seen", true);
+    const QImage& page = share->PagePicture();
+    seen.push_back({page.pixel(top) != kWhite, page.pixel(bottom) != kWhite, share->VideoReady(),
+                    share->isModal()});
+    share->reject();
+  });
+  closer.start(10);
+  Click(1016);
+  closer.stop();
+  scrivel::g_recording.bVideoReady = 0;
+
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_TRUE(seen[0].inkTop);
+  EXPECT_FALSE(seen[0].inkBottom);
+  EXPECT_FALSE(seen[1].inkTop);
+  EXPECT_TRUE(seen[1].inkBottom);
+  for (const Seen& s : seen) {
+    EXPECT_TRUE(s.videoReady);
+    EXPECT_TRUE(s.modal);
+  }
 }
 
 TEST_F(NewNoteDlgTest, CloseButtonEndsTheModalRun) {
