@@ -1,8 +1,8 @@
 // The live note window offscreen: its layout, pen events injected as the
 // route library delivers them, undo and redo with real clicks checked
 // against the canvas after each stroke, pages, the refused deletion of the
-// only page, the width picker, the colour dialog, the pen mode and the share
-// button.
+// only page, the width picker, the colour dialog, the pen mode, the share
+// button and the recording controls.
 #include <QApplication>
 #include <QColorDialog>
 #include <QLineEdit>
@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "lang/languagestrings.h"
@@ -19,10 +20,12 @@
 #include "recording/recordingstate.h"
 #include "scrivel/gdipbutton.h"
 #include "scrivel/newnotedlg.h"
+#include "recording/noterecorder.h"
 #include "scrivel/notecanvas.h"
 #include "scrivel/penwidthdlg.h"
 #include "scrivel/saveshare.h"
 #include "tests/support/dialoganswerer.h"
+#include "tests/support/process.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -358,6 +361,40 @@ TEST_F(NewNoteDlgTest, ShareButtonOpensOneDialogPerPageUpToTheCurrentOne) {
     EXPECT_TRUE(s.videoReady);
     EXPECT_TRUE(s.modal);
   }
+}
+
+// The note window's own recording controls, without a sound server: the
+// record button shows the pause button and the clock, the pen writes while
+// the clock runs, and closing the window stops and saves the video.
+TEST_F(NewNoteDlgTest, RecordingRunsFromTheWindowsButtonsAndClosingSavesIt) {
+  setenv("PULSE_SERVER", "unix:/nonexistent/scrivel-no-sound-server", 1);
+  scrivel::test::TempDir temp;
+  setenv("TMPDIR", temp.path().c_str(), 1);
+  const std::string output = temp.file("Lecture.mp4");
+  m_dlg->Recorder()->SetSaveDialog([&](QWidget*) { return QString::fromStdString(output); });
+  scrivel::test::DialogAnswerer answerer;
+  answerer.Plan(QMessageBox::Yes);  // no microphone: record without sound
+
+  Click(1015);
+  ASSERT_EQ(scrivel::g_recording.nState, 1);
+  EXPECT_TRUE(Button(1018)->isVisible());
+  EXPECT_TRUE(Edit(1020)->isVisible());
+  Stroke({{-3000, 2000}, {-1000, 2000}, {0, 4000}});
+  // Generous: the clock passes its first second while the window records.
+  for (int i = 0; i < 300 && Edit(1020)->text() != QStringLiteral("00:00:01"); ++i) QTest::qWait(20);
+  EXPECT_EQ(Edit(1020)->text(), QStringLiteral("00:00:01"));
+
+  answerer.Plan(QMessageBox::Ok);  // the saved notice
+  Click(1019);
+  EXPECT_FALSE(m_dlg->isVisible());
+  EXPECT_EQ(scrivel::g_recording.nState, 0);
+  ASSERT_EQ(answerer.texts().size(), 2);
+  EXPECT_EQ(answerer.texts()[1], g_strings.Get(10005));
+  const scrivel::test::RunResult probe =
+      scrivel::test::Run("/usr/bin/ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,width,height",
+                                              "-of", "csv=p=0", output});
+  EXPECT_EQ(probe.out, "h264,352,288\n") << probe.err;
+  unsetenv("TMPDIR");
 }
 
 TEST_F(NewNoteDlgTest, CloseButtonEndsTheModalRun) {
