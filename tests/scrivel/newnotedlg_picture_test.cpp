@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -142,18 +143,33 @@ TEST_F(NoteWindowPictureTest, APictureFillsTheCanvasUnderTheStrokesAndCancelAdds
   EXPECT_EQ(Page().history.back().picture, 1);
 }
 
-// Runs `action` with the file dialog once it is up (the click that opens it blocks).
+// Runs `action` with the file dialog once it is up (the click that opens it
+// blocks), and again on each tick while the dialog stays up: the dialog loads
+// its folder in the background and may refuse a first answer.
 void WithFileDialog(std::function<void(QFileDialog*)> action) {
   auto* timer = new QTimer;
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, [timer, action] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr) return;
-    timer->stop();
-    timer->deleteLater();
+    if (!timer->property("seen").toBool()) {
+      timer->setProperty("seen", true);
+      QObject::connect(dialog, &QDialog::finished, timer, [timer] {
+        timer->stop();
+        timer->deleteLater();
+      });
+    }
     action(dialog);
   });
   timer->start();
+}
+
+// Types `path` (absolute) into the dialog's file name field and presses Open.
+void OpenInFileDialog(QFileDialog* dialog, const QString& path) {
+  auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_NE(name, nullptr);
+  name->setText(path);
+  static_cast<QDialog*>(dialog)->accept();  // as the Open button does
 }
 
 TEST_F(NoteWindowPictureTest, TheFileDialogAsksForAnExistingPictureFile) {
@@ -169,10 +185,7 @@ TEST_F(NoteWindowPictureTest, TheFileDialogAsksForAnExistingPictureFile) {
   EXPECT_EQ(filters, (QStringList{QStringLiteral("image(*.bmp *.jpg)"), QStringLiteral("All Files (*)")}));
   EXPECT_EQ(mode, QFileDialog::ExistingFile);
   EXPECT_TRUE(Page().pictures.empty()) << "cancelled: nothing added";
-  WithFileDialog([&](QFileDialog* dialog) {
-    dialog->selectFile(m_bmp);
-    static_cast<QDialog*>(dialog)->accept();  // as the Open button does
-  });
+  WithFileDialog([&](QFileDialog* dialog) { OpenInFileDialog(dialog, m_bmp); });
   Click(1011);
   ASSERT_EQ(Page().pictures.size(), 1u);
   EXPECT_EQ(Page().pictures[0].path, m_bmp);
