@@ -19,6 +19,7 @@
 #include "note/notepages.h"
 #include "recording/noterecorder.h"
 #include "recording/recordingstate.h"
+#include "recording/windowpicture.h"
 #include "resources/resourcepath.h"
 #include "scrivel/dialogunits.h"
 #include "scrivel/gdipbutton.h"
@@ -397,7 +398,7 @@ void CNewNoteDlg::OnCloseNote() {
   done(0);
 }
 
-QImage CNewNoteDlg::GrabClientArea() { return grab().toImage(); }
+QImage CNewNoteDlg::GrabClientArea() { return scrivel::WindowPicture(*this); }
 
 void CNewNoteDlg::OnEraser() {
   scrivel::Trace("进入OnEraser函数\n");

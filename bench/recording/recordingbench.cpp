@@ -21,6 +21,7 @@
 #include "recording/fitscaler.h"
 #include "recording/screencapture.h"
 #include "recording/screentobgr.h"
+#include "recording/windowpicture.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ int main(int argc, char** argv) {
       QElapsedTimer all, part;
       all.start();
       part.start();
-      const QImage picture = window.grab().toImage();
+      const QImage picture = scrivel::WindowPicture(window);
       grab.push_back(Ms(part));
       part.restart();
       bgr.resize(size_t(picture.width()) * picture.height() * 3);
@@ -153,7 +154,7 @@ int main(int argc, char** argv) {
   std::vector<double> uiPart;
   double drain = 0;
   {
-    scrivel::CScreenCapture capture([&window] { return window.grab().toImage(); });
+    scrivel::CScreenCapture capture([&window] { return scrivel::WindowPicture(window); });
     if (!capture.Open(path)) return 1;
     for (int i = 0; i < ticks; ++i) {
       QElapsedTimer timer;
