@@ -1,8 +1,5 @@
 #include "tests/support/emulatedlivepen.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <thread>
 
 namespace scrivel::test {
@@ -11,15 +8,8 @@ EmulatedLivePen::EmulatedLivePen(const std::vector<std::string>& args) {
   m_path = m_dir.file("live.sock");
   std::vector<std::string> arguments{"live", "--socket", m_path};
   arguments.insert(arguments.end(), args.begin(), args.end());
-  WriteFile(configHome() + "/Tavolo Technologies/VeloRoute.conf",
-            "[General]\nRouteSource=unix:" + m_path + "\n");
-  m_process = std::make_unique<ChildProcess>(AppPath("penemu"), arguments,
-                                             std::vector<std::string>{}, m_dir.path());
-  m_ready = WaitForPath(m_path, std::chrono::seconds(20));
-  if (!m_ready) ADD_FAILURE() << "penemu live did not start: " << m_process->stderrText();
+  Start(arguments, "[General]\nRouteSource=unix:" + m_path + "\n");
 }
-
-void EmulatedLivePen::UseInThisProcess() const { setenv("XDG_CONFIG_HOME", configHome().c_str(), 1); }
 
 int EmulatedLivePen::ScriptsWritten() const {
   const std::string out = m_process->stdoutText();

@@ -28,7 +28,12 @@ class EmulatedPen {
   void UseInThisProcess() const;
   ChildProcess& process() { return *m_process; }
 
- private:
+ protected:
+  EmulatedPen() = default;
+  // Starts penemu with `arguments` (the link's path is m_path) and writes
+  // `config` as the pen configuration.
+  void Start(const std::vector<std::string>& arguments, const std::string& config);
+
   TempDir m_dir;
   std::string m_path;
   std::unique_ptr<ChildProcess> m_process;
