@@ -1,6 +1,7 @@
 #include "noterecorder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -208,13 +209,14 @@ void CNoteRecorder::EncodeAndSave(const QString& path) {
   else
     QMessageBox::warning(m_window, caption, QStringLiteral("The video could not be saved to %1.").arg(path));
 
+  if (!Succeeded(saved)) return;
+  // The mail folder gets a copy of the saved video; the share dialog offers
+  // the video only once that copy is there.
   const QString mailFolder = MailFolder(g_recording.strTempFolder);
   QDir().mkpath(mailFolder);
-  const std::string mailCopy = (mailFolder + QStringLiteral("Note.mp4")).toStdString();
-  MediaResult mailed = MediaResult::Failed;
-  RunWithProgress(m_window, [&](const ProgressReport& report) { mailed = AVITOMP4(temp, mailCopy, report); });
-  // The share dialog offers the video only when the mail copy was written.
-  if (Succeeded(mailed)) g_recording.bVideoReady = 1;
+  const QString mailCopy = mailFolder + QStringLiteral("Note.mp4");
+  QFile::remove(mailCopy);
+  if (QFile::copy(path, mailCopy)) g_recording.bVideoReady = 1;
 }
 
 void CNoteRecorder::DeleteIntermediateFiles() {
