@@ -1,5 +1,7 @@
 #include "lang/languagestrings.h"
 
+#include "lang/languagechoice.h"
+
 #include <QFileInfo>
 #include <QTranslator>
 
@@ -18,17 +20,18 @@ QString CutText(QString text) {
 
 }  // namespace
 
-QString CLanguageStrings::Load(const QString& folder, int firstId, int lastId) {
+QString CLanguageStrings::Load(const QString& folder, int firstId, int lastId,
+                               const QStringList& uiLanguages) {
   for (int id = firstId; id <= lastId; ++id) m_texts[id].clear();
 
   QTranslator module;
   QString loaded;
-  for (const char* name : {"ScrivelCh.qm", "ScrivelEn.qm"}) {
-    const QString path = folder + QLatin1Char('/') + QLatin1String(name);
+  for (const QString& name : scrivel::LanguageModuleOrder(folder, uiLanguages)) {
+    const QString path = folder + QLatin1Char('/') + name;
     // Given a missing file, the translator goes on to try shorter names cut at
     // '_' and '.', which could reach an unrelated file; only this file counts.
     if (!QFileInfo(path).isFile()) continue;
-    if (module.load(QLatin1String(name), folder)) {
+    if (module.load(name, folder)) {
       loaded = path;
       break;
     }

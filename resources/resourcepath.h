@@ -10,4 +10,8 @@ namespace scrivel {
 // ":/cursor/142.png" for (142, "CURSOR").
 QString ResourcePath(unsigned id, const QString& type);
 
+// The SVG source of the artwork with `id`: ":/svg/<id>.svg" (absent for
+// pictures that have none).
+QString SvgSourcePath(unsigned id);
+
 }  // namespace scrivel

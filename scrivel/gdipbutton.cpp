@@ -1,8 +1,10 @@
 #include "scrivel/gdipbutton.h"
 
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 
 #include <algorithm>
 
@@ -11,6 +13,9 @@
 CGdipButton::CGdipButton(QWidget* parent) : QAbstractButton(parent) {
   // Every look covers the whole button: nothing underneath needs painting.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Tab reaches the button and shows it; a click leaves the focus where it is,
+  // so Space never presses a button the user cannot see focused.
+  setFocusPolicy(Qt::TabFocus);
   m_hoverTimer.setSingleShot(true);
   m_hoverTimer.setInterval(kHoverTimeMs);
   connect(&m_hoverTimer, &QTimer::timeout, this, [this] {
@@ -34,6 +39,7 @@ bool CGdipButton::LoadNormalImage(unsigned id, const QString& type) {
   m_pStdImage = std::move(image);
   // Looks rendered before (from no picture or another one) are out of date.
   DropLooks();
+  ApplyImageTip();
   update();
   return loaded;
 }
@@ -47,6 +53,36 @@ void CGdipButton::ResetNormalImage(int flag, unsigned id, const QString& type) {
 }
 
 bool CGdipButton::HasImage() const { return m_pStdImage && !m_pStdImage->IsEmpty(); }
+
+unsigned CGdipButton::ImageId() const { return HasImage() ? m_pStdImage->Id() : 0; }
+
+void CGdipButton::SetImageTips(std::map<unsigned, QString> tips) {
+  m_imageTips = std::move(tips);
+  ApplyImageTip();
+}
+
+void CGdipButton::ApplyImageTip() {
+  if (m_imageTips.empty()) return;
+  auto tip = m_imageTips.find(ImageId());
+  if (tip == m_imageTips.end()) tip = m_imageTips.find(0);
+  setToolTip(tip == m_imageTips.end() ? QString() : tip->second);
+}
+
+void CGdipButton::SetPictureScale(qreal scale) {
+  if (scale <= 0 || scale == m_pictureScale) return;
+  m_pictureScale = scale;
+  DropLooks();
+  update();
+}
+
+QImage CGdipButton::ScreenPicture() const {
+  if (!HasImage()) return {};
+  const qreal ratio = devicePixelRatioF();
+  const QSizeF own = m_pStdImage->Bitmap().size();
+  QImage picture = m_pStdImage->Rendered((own * m_pictureScale * ratio).toSize());
+  picture.setDevicePixelRatio(ratio);
+  return picture;
+}
 
 int CGdipButton::HotChannel(int value) {
   // 1.05 v + 0.05 x 255, rounded to nearest, in integer arithmetic.
@@ -69,7 +105,8 @@ QImage CGdipButton::HotImage(const QImage& image) {
 }
 
 QSize CGdipButton::sizeHint() const {
-  return HasImage() ? m_pStdImage->Bitmap().size() : QSize(32, 32);
+  const QSize own = HasImage() ? m_pStdImage->Bitmap().size() : QSize(32, 32);
+  return (QSizeF(own) * m_pictureScale).toSize();
 }
 
 QPixmap CGdipButton::RenderLook(const QImage& image, QPoint offset) const {
@@ -81,17 +118,20 @@ QPixmap CGdipButton::RenderLook(const QImage& image, QPoint offset) const {
   look.fill(back->palette().color(back->backgroundRole()));
   if (!image.isNull()) {
     QPainter painter(&look);
-    // Unscaled, from the top-left corner; what does not fit is clipped.
+    // From the top-left corner at its own (or the layout's scaled) size,
+    // never stretched to the button; what does not fit is clipped.
     painter.drawImage(offset, image);
   }
   return look;
 }
 
 void CGdipButton::RenderLooks() {
-  const QImage image = HasImage() ? m_pStdImage->Bitmap() : QImage();
+  const QImage image = ScreenPicture();
+  QImage hot = image.isNull() ? image : HotImage(image);
+  hot.setDevicePixelRatio(image.devicePixelRatio());
   m_dcStd = RenderLook(image, QPoint(0, 0));
   m_dcStdP = RenderLook(image, QPoint(1, 1));
-  m_dcStdH = RenderLook(image.isNull() ? image : HotImage(image), QPoint(0, 0));
+  m_dcStdH = RenderLook(hot, QPoint(0, 0));
   m_imagesReady = true;
 }
 
@@ -103,11 +143,20 @@ void CGdipButton::DropLooks() {
 }
 
 void CGdipButton::paintEvent(QPaintEvent*) {
+  // Moved to a screen of another pixel ratio: the looks are rendered anew.
+  if (m_imagesReady && m_dcStd.devicePixelRatio() != devicePixelRatioF()) DropLooks();
   if (!m_imagesReady) RenderLooks();
   const QPixmap& look = isDown() ? m_dcStdP : (m_hover ? m_dcStdH : m_dcStd);
   QPainter painter(this);
   painter.drawPixmap(0, 0, look);
+  if (IsFocusShown()) {
+    // The keyboard focus: a frame in the highlight colour just inside the edge.
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+  }
 }
+
 
 void CGdipButton::enterEvent(QEnterEvent* event) {
   if (!m_tracking) {
@@ -141,4 +190,33 @@ void CGdipButton::changeEvent(QEvent* event) {
   if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
     DropLooks();
   QAbstractButton::changeEvent(event);
+}
+
+void CGdipButton::focusInEvent(QFocusEvent* event) {
+  // Back in an active window the focus shows as it did; the keyboard shows
+  // it; anything else (the window handing focus to its first button) not.
+  const Qt::FocusReason reason = event->reason();
+  if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason)
+    m_focusShown = true;
+  else if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+    m_focusShown = false;
+  QAbstractButton::focusInEvent(event);
+}
+
+void CGdipButton::focusOutEvent(QFocusEvent* event) {
+  if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+    m_focusShown = false;
+  QAbstractButton::focusOutEvent(event);
+}
+
+void CGdipButton::keyPressEvent(QKeyEvent* event) {
+  // A key meant for a button the user cannot see focused shows the focus
+  // first instead of pressing it.
+  if (!m_focusShown && (event->key() == Qt::Key_Space || event->key() == Qt::Key_Select)) {
+    m_focusShown = true;
+    update();
+    event->accept();
+    return;
+  }
+  QAbstractButton::keyPressEvent(event);
 }

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <map>
 #include <memory>
 
 class CGdiPlusBitmapResource;
@@ -35,7 +36,19 @@ class CGdipButton : public QAbstractButton {
   void ResetNormalImage(int flag, unsigned id, const QString& type);
 
   bool HasImage() const;
+  // The id of the picture shown; 0 when none.
+  unsigned ImageId() const;
+
+  // Tooltips that follow the picture: the text for each picture id, and for
+  // any other picture the text under id 0. The button's tooltip changes with
+  // its picture from now on, starting with the one it shows.
+  void SetImageTips(std::map<unsigned, QString> tips);
+  // The factor by which the window's layout was scaled: the picture is drawn
+  // at its own size times this factor (1: its own size).
+  void SetPictureScale(qreal scale);
+  qreal PictureScale() const { return m_pictureScale; }
   bool IsHovering() const { return m_hover; }
+  bool IsFocusShown() const { return m_focusShown && hasFocus(); }
 
   // The brightening of the hover look on one 8-bit channel:
   // 1.05 x value + 0.05 on the 0..1 scale, clamped.
@@ -52,9 +65,16 @@ class CGdipButton : public QAbstractButton {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void RenderLooks();
+  void ApplyImageTip();
+  // The picture as drawn on this screen: its pixels for the scaled size at
+  // the screen's pixel ratio; null when the button has none.
+  QImage ScreenPicture() const;
   void DropLooks();
   QPixmap RenderLook(const QImage& image, QPoint offset) const;
 
@@ -66,4 +86,7 @@ class CGdipButton : public QAbstractButton {
   QPixmap m_dcStdP;  // pressed look
   QPixmap m_dcStdH;  // hover look
   QTimer m_hoverTimer;
+  std::map<unsigned, QString> m_imageTips;
+  qreal m_pictureScale = 1.0;
+  bool m_focusShown = false;  // the keyboard brought the focus: the frame shows
 };

@@ -3,10 +3,13 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <cmath>
 
 namespace scrivel {
 
-QFont LogFont(const QString& face, int cellHeight, int averageWidth, int weight) {
+QFont LogFont(const QString& face, int cellHeight, int averageWidth, int weight, qreal scale) {
+  cellHeight = static_cast<int>(std::lround(cellHeight * scale));
+  averageWidth = static_cast<int>(std::lround(averageWidth * scale));
   QFont font(face);
   font.setStyleHint(QFont::SansSerif);
   font.setWeight(QFont::Weight(std::clamp(weight, 1, 1000)));

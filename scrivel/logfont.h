@@ -10,7 +10,8 @@ namespace scrivel {
 
 // The face (or what the system offers for it, a sans-serif) scaled so that
 // its cell is `cellHeight` pixels high and its characters `averageWidth`
-// pixels wide on average.
-QFont LogFont(const QString& face, int cellHeight, int averageWidth, int weight);
+// pixels wide on average; both sizes times `scale` for a window whose layout
+// was scaled to fit its screen.
+QFont LogFont(const QString& face, int cellHeight, int averageWidth, int weight, qreal scale = 1.0);
 
 }  // namespace scrivel

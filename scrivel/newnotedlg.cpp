@@ -25,9 +25,11 @@
 #include "scrivel/gdipbutton.h"
 #include "scrivel/logfont.h"
 #include "scrivel/notecanvas.h"
+#include "scrivel/notewindowsetup.h"
 #include "scrivel/penwidthdlg.h"
 #include "scrivel/routereceiver.h"
 #include "scrivel/saveshare.h"
+#include "scrivel/windowfit.h"
 #include "scrivel/zmtnotifyrelay.h"
 
 using scrivel::DluRect;
@@ -72,14 +74,17 @@ QLineEdit* MakeEdit(QWidget* parent, int id, QRect geometry) {
 
 CNewNoteDlg::CNewNoteDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Scrivel"));
-  // No caption: the window's own buttons minimise and close it.
-  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+  // No caption: the window's own buttons minimise and close it. A window of
+  // its own (not a dialog of the main window), so that minimised it keeps
+  // its entry in the task bar.
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   QFont dialogFont = font();
   dialogFont.setPixelSize(12);
   setFont(dialogFont);
   resize(DluRect(0, 0, 287, 414).size());
 
   CreateControls();
+  scrivel::SetUpNoteWindow(this);
   m_rcFrame = m_canvas->rect();
   m_rcCanvas = m_canvas->CanvasRect();
   m_note = std::make_unique<CNoteModel>(m_rcCanvas.size());
@@ -184,8 +189,9 @@ bool CNewNoteDlg::OnInitDialog() {
   m_note->AddPage();
   ++g_nPageCount;
 
-  m_editPageNum->setFont(scrivel::LogFont(QStringLiteral("Arial"), 47, 10, 100));
-  m_editClock->setFont(scrivel::LogFont(QStringLiteral("Arial"), 40, 6, 100));
+  const qreal scale = scrivel::LayoutScale(this);
+  m_editPageNum->setFont(scrivel::LogFont(QStringLiteral("Arial"), 47, 10, 100, scale));
+  m_editClock->setFont(scrivel::LogFont(QStringLiteral("Arial"), 40, 6, 100, scale));
   ShowCurrentPageNumber();
   SetColourStrip(0);
 
@@ -418,7 +424,7 @@ std::optional<QString> CNewNoteDlg::AskImagePath() {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // Qt takes a filter's patterns from its parentheses, separated by spaces.
-  dialog.setNameFilters({QStringLiteral("image(*.bmp *.jpg)"), QStringLiteral("All Files (*)")});
+  dialog.setNameFilters({QStringLiteral("image(*.bmp *.jpg *.jpeg *.png)"), QStringLiteral("All Files (*)")});
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   return files.isEmpty() ? QString() : files.constFirst();

@@ -96,7 +96,7 @@ class CNewNoteDlg : public QDialog {
   // nothing when the user cancels.
   using ImagePathChooser = std::function<std::optional<QString>()>;
   // The file-open dialog OnADDIMAGE shows unless a test replaces it: an
-  // existing file, filters for BMP and JPG pictures and for all files.
+  // existing file, filters for BMP, JPG and PNG pictures and for all files.
   static std::optional<QString> AskImagePath();
   ImagePathChooser m_chooseImagePath = &CNewNoteDlg::AskImagePath;
   // Ends the window's run; a recording still running is stopped first and

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QScreen>
 
+#include "lang/textids.h"
+#include "scrivel/buttontips.h"
 #include "scrivel/dialogunits.h"
 #include "scrivel/gdipbutton.h"
 
@@ -18,6 +21,8 @@ CPenWidthDlg::CPenWidthDlg(QWidget* parent) : QDialog(parent) {
   connect(m_btnWidth1, &QAbstractButton::clicked, this, &CPenWidthDlg::OnWidth1);
   connect(m_btnWidth2, &QAbstractButton::clicked, this, &CPenWidthDlg::OnWidth2);
   connect(m_btnWidth3, &QAbstractButton::clicked, this, &CPenWidthDlg::OnWidth3);
+  using namespace scrivel::text;
+  scrivel::SetButtonTips(this, {{1000, 0, kTipWidthThin}, {1001, 0, kTipWidthMedium}, {1002, 0, kTipWidthThick}});
 }
 
 int CPenWidthDlg::exec() {
@@ -26,7 +31,10 @@ int CPenWidthDlg::exec() {
 }
 
 bool CPenWidthDlg::OnInitDialog() {
-  // Its own size, its top-left corner 5 pixels above the anchor's bottom edge.
+  // On the anchor's screen (with several screens a window would otherwise
+  // open on the primary one), its own size, its top-left corner 5 pixels
+  // above the anchor's bottom edge.
+  if (QScreen* screen = QGuiApplication::screenAt(m_rcAnchor.center())) setScreen(screen);
   move(m_rcAnchor.left(), m_rcAnchor.top() + m_rcAnchor.height() - 5);
   const QString png = QStringLiteral("PNG");
   m_btnWidth1->LoadNormalImage(156, png);

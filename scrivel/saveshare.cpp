@@ -6,6 +6,9 @@
 #include <QMessageBox>
 
 #include "common/trace.h"
+#include "lang/languagestrings.h"
+#include "lang/textids.h"
+#include "scrivel/buttontips.h"
 #include "scrivel/dialogunits.h"
 #include "scrivel/gdipbutton.h"
 #include "scrivel/imapi.h"
@@ -41,10 +44,11 @@ CSaveShare::CSaveShare(const QImage& pagePicture, bool videoReady, QWidget* pare
   m_btnMailPicture = CGdipButton::Create(this, 1001, DluRect(91, 7, 54, 39));
   m_btnMailPdf = CGdipButton::Create(this, 1002, DluRect(164, 7, 54, 39));
   m_btnMailVideo = CGdipButton::Create(this, 1005, DluRect(237, 7, 54, 39));
-  m_btnSavePicture->setToolTip(QStringLiteral("Save picture"));
-  m_btnMailPicture->setToolTip(QStringLiteral("Mail picture"));
-  m_btnMailPdf->setToolTip(QStringLiteral("Mail PDF"));
-  m_btnMailVideo->setToolTip(QStringLiteral("Mail video"));
+  using namespace scrivel::text;
+  scrivel::SetButtonTips(this, {{1000, 0, kTipSavePicture},
+                                {1001, 0, kTipMailPicture},
+                                {1002, 0, kTipMailPdf},
+                                {1005, 0, kTipMailVideo}});
 
   connect(m_btnSavePicture, &QAbstractButton::clicked, this, &CSaveShare::OnSavePicture);
   connect(m_btnMailPicture, &QAbstractButton::clicked, this, &CSaveShare::OnMailPicture);
@@ -115,7 +119,13 @@ void CSaveShare::OnMailPdf() {
 void CSaveShare::OnMailVideo() {
   scrivel::Trace("进入OnMailVideo函数\n");
   const QString path = MailFolder() + kVideoName;
-  if (MailFile(m_bVideoReady ? path : QString(), kVideoName, kVideoSubject)) done(0);
+  // A mail without the video would reach its reader empty: say so instead,
+  // and leave the dialog up for another choice.
+  if (!m_bVideoReady || !QFile::exists(path)) {
+    Tell(g_strings.Get(scrivel::text::kNoRecordingYet));
+    return;
+  }
+  if (MailFile(path, kVideoName, kVideoSubject)) done(0);
 }
 
 bool CSaveShare::SavePicture(const QString& path) {

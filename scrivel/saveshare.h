@@ -63,7 +63,8 @@ class CSaveShare : public QDialog {
   // not mailed: the user is told and the dialog stays open.
   void OnMailPdf();
   // Button 1005: mails mail folder + "Note.mp4" when a recording left it
-  // there, otherwise a message without attachment; subject "Scrivel Note MP4".
+  // there, subject "Scrivel Note MP4". With nothing recorded the user is
+  // told so and the dialog stays open.
   void OnMailVideo();
 
   // Every mail action writes first, then asks for the mail program: without

@@ -1,16 +1,24 @@
 #include "scrivel/scrivelapp.h"
 
+#include <QIcon>
+
 #include "common/appfolder.h"
 #include "common/trace.h"
 #include "lang/languagestrings.h"
+#include "lang/textids.h"
+#include "lang/userlanguage.h"
+#include "resources/resourcepath.h"
 #include "scrivel/scriveldlg.h"
 
 CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Scrivel"));
+  // Every window, the task bar's entries included, shows the program's icon.
+  setWindowIcon(QIcon(scrivel::ResourcePath(128, QStringLiteral("ICON"))));
 }
 
 bool CScrivelApp::InitInstance() {
-  g_strings.Load(QString::fromStdString(scrivel::AppFolder()), 10001, 10008);
+  scrivel::LoadUserLanguage(g_strings, QString::fromStdString(scrivel::AppFolder()), 10001,
+                            scrivel::text::kLastAppText);
 
   CScrivelDlg dlg;
   const int nResponse = dlg.exec();

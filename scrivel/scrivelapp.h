@@ -1,6 +1,6 @@
 #pragma once
-// The application object: reads the language texts, runs the main window
-// modally and ends the program when the window closes.
+// The application object: reads the language texts (in the user's language),
+// runs the main window modally and ends the program when the window closes.
 
 #include <QApplication>
 

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -11,8 +12,11 @@
 
 #include "common/appfolder.h"
 #include "common/trace.h"
+#include "lang/languagestrings.h"
+#include "lang/textids.h"
 #include "nibroute/nibroute.h"
 #include "resources/resourcepath.h"
+#include "scrivel/buttontips.h"
 #include "scrivel/dialogunits.h"
 #include "scrivel/downloadflow.h"
 #include "scrivel/gdipbutton.h"
@@ -21,6 +25,7 @@
 #include "scrivel/pagelist.h"
 #include "scrivel/routereceiver.h"
 #include "scrivel/updatecheck.h"
+#include "scrivel/windowfit.h"
 #include "update/updatesource.h"
 
 using scrivel::DluRect;
@@ -89,6 +94,13 @@ CScrivelDlg::CScrivelDlg(QWidget* parent) : QDialog(parent) {
   connect(m_btnPrevScreen, &QAbstractButton::clicked, this, &CScrivelDlg::OnPrevScreen);
   connect(m_btnNextScreen, &QAbstractButton::clicked, this, &CScrivelDlg::OnNextScreen);
 
+  using namespace scrivel::text;
+  scrivel::SetButtonTips(this, {{1000, 0, kTipLiveNote},
+                                {1001, 0, kTipDownload},
+                                {1002, 0, kTipPrevScreen},
+                                {1005, 0, kTipNextScreen}});
+  m_fScale = scrivel::FitToScreen(this, scrivel::kDecoration);
+
   OnInitDialog();
 }
 
@@ -104,7 +116,7 @@ bool CScrivelDlg::OnInitDialog() {
   m_btnNextScreen->LoadNormalImage(182, png);
 
   // The screen number: a 50-pixel cell, characters 15 pixels wide, thin.
-  m_editPageNum->setFont(scrivel::LogFont(QStringLiteral("Arial"), 50, 15, 100));
+  m_editPageNum->setFont(scrivel::LogFont(QStringLiteral("Arial"), 50, 15, 100, m_fScale));
   ShowPageNumber(m_nCurScreen, m_nTotalScreen);
 
   RunUpdateCheck();
@@ -165,7 +177,49 @@ void CScrivelDlg::ShowScreen(QPainter& painter, int screen) const {
 void CScrivelDlg::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   ClearThumbArea(painter);
+  if (g_pageBitmaps.Count() == 0) ShowEmptyHint(painter);
+  // The thumbnails' places are pixels of the full-size layout.
+  painter.scale(m_fScale, m_fScale);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, m_fScale != 1.0);
   ShowScreen(painter, m_nCurScreen);
+}
+
+void CScrivelDlg::ShowEmptyHint(QPainter& painter) const {
+  const QString hint = g_strings.Get(scrivel::text::kHintNoPages);
+  if (hint.isEmpty()) return;
+  const QRect area = ThumbArea();
+  // The middle half of the area, wrapped into lines.
+  const QRect box = area.adjusted(area.width() / 4, 0, -area.width() / 4, 0);
+  QFont hintFont = font();
+  hintFont.setPixelSize(std::max(1, qRound(16 * m_fScale)));
+  painter.save();
+  painter.setFont(hintFont);
+  painter.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
+  painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, hint);
+  painter.restore();
+}
+
+void CScrivelDlg::keyPressEvent(QKeyEvent* event) {
+  // One key should not end the program: Escape leaves the window open (its
+  // close button and the window manager still close it).
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CScrivelDlg::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // While the live note runs this window waits for it; brought to the front
+  // (from the task bar, say) with the note minimised, it brings the note back
+  // instead of standing there blocked.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_pNote != nullptr &&
+      m_pNote->isMinimized()) {
+    m_pNote->showNormal();
+    m_pNote->raise();
+    m_pNote->activateWindow();
+  }
 }
 
 void CScrivelDlg::AddPages(const QList<QImage>& pages) { g_pageBitmaps.Append(pages); }
@@ -200,7 +254,9 @@ void CScrivelDlg::OnNewNote() {
   scrivel::Trace("进入OnNewNote函数\n");
   // The live note runs modally, without parent; this window waits for it.
   auto note = std::make_unique<CNewNoteDlg>();
+  m_pNote = note.get();
   note->exec();
+  m_pNote = nullptr;
   m_btnNewNote->ResetNormalImage(1, 144, QStringLiteral("PNG"));
   activateWindow();
   setFocus();

@@ -1,7 +1,9 @@
 #pragma once
 // The main window: four image buttons (live note, download, previous and next
 // screen), the screen number between the paging buttons, and the thumbnails of
-// the downloaded pages, six to a screen in two rows of three.
+// the downloaded pages, six to a screen in two rows of three. Until the first
+// pages arrive the empty area shows a hint of what to do. On a screen too
+// small for it the whole window shrinks to fit, thumbnails included.
 
 #include <QDialog>
 #include <QIcon>
@@ -12,6 +14,7 @@
 
 class CDownloadFlow;
 class CGdipButton;
+class CNewNoteDlg;
 class CUpdateCheck;
 class QFrame;
 class QLabel;
@@ -66,8 +69,11 @@ class CScrivelDlg : public QDialog {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  void ShowEmptyHint(QPainter& painter) const;
   void RunUpdateCheck();
   void ClearThumbArea(QPainter& painter) const;
   void DrawThumbnail(QPainter& painter, int x, int y, const QImage& page) const;
@@ -82,6 +88,9 @@ class CScrivelDlg : public QDialog {
   QLabel* m_versionLabel;
   CDownloadFlow* m_download;
   CUpdateCheck* m_updateCheck = nullptr;
+
+  CNewNoteDlg* m_pNote = nullptr;  // the live note while it runs
+  qreal m_fScale = 1.0;            // the layout's scale on this screen
 
   int m_nTotalScreen = 1;
   int m_nCurScreen = 1;

@@ -2,6 +2,7 @@
 
 #include "common/appfolder.h"
 #include "lang/languagestrings.h"
+#include "lang/userlanguage.h"
 #include "scrivelupdata/scrivelupdatadlg.h"
 #include "update/updatesource.h"
 
@@ -11,7 +12,7 @@ CScrivelUpDataApp::CScrivelUpDataApp(int& argc, char** argv) : QApplication(argc
 
 bool CScrivelUpDataApp::InitInstance() {
   const QString folder = QString::fromStdString(scrivel::AppFolder());
-  g_strings.Load(folder, 10008, 10012);
+  scrivel::LoadUserLanguage(g_strings, folder, 10008, 10012);
   CScrivelUpDataDlg dlg(folder, scrivel::UpdateBaseUrl(), scrivel::UpdatePublicKey());
   dlg.exec();
   return false;

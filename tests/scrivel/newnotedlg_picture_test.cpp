@@ -182,7 +182,7 @@ TEST_F(NoteWindowPictureTest, TheFileDialogAsksForAnExistingPictureFile) {
     dialog->reject();
   });
   Click(1011);
-  EXPECT_EQ(filters, (QStringList{QStringLiteral("image(*.bmp *.jpg)"), QStringLiteral("All Files (*)")}));
+  EXPECT_EQ(filters, (QStringList{QStringLiteral("image(*.bmp *.jpg *.jpeg *.png)"), QStringLiteral("All Files (*)")}));
   EXPECT_EQ(mode, QFileDialog::ExistingFile);
   EXPECT_TRUE(Page().pictures.empty()) << "cancelled: nothing added";
   WithFileDialog([&](QFileDialog* dialog) { OpenInFileDialog(dialog, m_bmp); });

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "lang/languagestrings.h"
+#include "lang/textids.h"
 #include "scrivel/gdipbutton.h"
 #include "scrivel/pagelist.h"
 #include "scrivel/scriveldlg.h"
@@ -42,6 +44,9 @@ class ScrivelDlgTest : public testing::Test {
   void SetUp() override {
     // The route library reads its source from the pen configuration: none here.
     setenv("XDG_CONFIG_HOME", m_config.path().c_str(), 1);
+    // No language texts: the empty area shows no hint (its own test has one)
+    // and stays plain white around the thumbnails' places.
+    g_strings.Load(QString::fromStdString(m_config.path()), 10001, scrivel::text::kLastAppText);
     m_dlg = std::make_unique<CScrivelDlg>();
     m_dlg->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));

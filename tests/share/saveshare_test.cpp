@@ -16,6 +16,8 @@
 
 #include <unistd.h>
 
+#include "lang/languagestrings.h"
+#include "lang/textids.h"
 #include "resources/resourcepath.h"
 #include "scrivel/dialogunits.h"
 #include "scrivel/gdipbutton.h"
@@ -32,6 +34,7 @@ class SaveShareTest : public ::testing::Test {
   void SetUp() override {
     fake.Reset();
     std::filesystem::remove_all(mailFolder);
+    g_strings.Load(QStringLiteral(SCRIVEL_APP_DIR), 10001, scrivel::text::kLastAppText);
   }
   void Click(CSaveShare& dlg, int id) {
     auto* button = dlg.findChild<CGdipButton*>(QString::number(id));
@@ -143,8 +146,6 @@ TEST_F(SaveShareTest, MailActionsSendTheirSubjectAndAttachment) {
       {"picture", 1001, false, false, "Scrivel JEPG Note", "Note.jpg"},
       {"PDF", 1002, false, false, "Scrivel JEPG Note", "Note.pdf"},
       {"video recorded", 1005, true, true, "Scrivel Note MP4", "Note.mp4"},
-      {"video not recorded", 1005, false, false, "Scrivel Note MP4", nullptr},
-      {"old video but not this run's", 1005, false, true, "Scrivel Note MP4", nullptr},
   };
   for (const MailCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -163,6 +164,32 @@ TEST_F(SaveShareTest, MailActionsSendTheirSubjectAndAttachment) {
     if (c.attachment != nullptr)
       expected << "--body" << " " << "--attach" << QDir::tempPath() + "/FMMAPI/" + c.attachment;
     EXPECT_EQ(fake.Arguments(), expected);
+  }
+}
+
+TEST_F(SaveShareTest, MailingAVideoNotRecordedSaysSoAndTheDialogStays) {
+  const struct {
+    const char* name;
+    bool videoReady, videoPresent;
+  } cases[] = {
+      {"nothing recorded", false, false},
+      {"an old video, not this run's", false, true},
+      {"recorded, but the file is gone", true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake.Reset();
+    std::filesystem::remove_all(mailFolder);
+    if (c.videoPresent) WriteFile(mailFolder + "/Note.mp4", "an MP4 of an earlier run");
+    DialogAnswerer answerer;
+    CSaveShare dlg(page, c.videoReady);
+    dlg.show();
+    Click(dlg, 1005);
+    EXPECT_TRUE(dlg.isVisible());
+    ASSERT_EQ(answerer.texts().size(), 1);
+    EXPECT_EQ(answerer.texts().front(), g_strings.Get(scrivel::text::kNoRecordingYet));
+    EXPECT_FALSE(answerer.texts().front().isEmpty());
+    EXPECT_TRUE(fake.Arguments().isEmpty()) << "no mail without the video";
   }
 }
 
