@@ -14,6 +14,8 @@
 #include <cstdlib>
 
 #include "lang/languagestrings.h"
+#include "lang/textids.h"
+#include "lang/userlanguage.h"
 #include "note/notepages.h"
 #include "scrivel/newnotedlg.h"
 #include "scrivel/scriveldlg.h"
@@ -26,7 +28,8 @@ int main(int argc, char** argv) {
   const QString out = QString::fromLocal8Bit(argv[1]);
   const int seconds = argc > 2 ? std::atoi(argv[2]) : 60;
   QApplication app(argc, argv);
-  g_strings.Load(QCoreApplication::applicationDirPath() + QStringLiteral("/../app"), 10001, 10008);
+  scrivel::LoadUserLanguage(g_strings, QCoreApplication::applicationDirPath() + QStringLiteral("/../app"), 10001,
+                            scrivel::text::kLastAppText);
   CScrivelDlg main;
   main.show();
 

@@ -21,6 +21,8 @@
 #include <cstdlib>
 
 #include "lang/languagestrings.h"
+#include "lang/textids.h"
+#include "lang/userlanguage.h"
 #include "note/notepages.h"
 #include "scrivel/newnotedlg.h"
 #include "scrivel/notecanvas.h"
@@ -61,7 +63,8 @@ int main(int argc, char** argv) {
   const QString out = QString::fromLocal8Bit(argv[1]);
   const QString penemu = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);
-  g_strings.Load(QCoreApplication::applicationDirPath() + QStringLiteral("/../app"), 10001, 10008);
+  scrivel::LoadUserLanguage(g_strings, QCoreApplication::applicationDirPath() + QStringLiteral("/../app"), 10001,
+                            scrivel::text::kLastAppText);
 
   // A private pen configuration pointing at a live pen that starts later.
   const QString work = QDir::tempPath() + QStringLiteral("/picture_demo");

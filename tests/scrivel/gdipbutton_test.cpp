@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "scrivel/gdipbutton.h"
+#include "scrivel/gdiplusbitmapresource.h"
 
 namespace {
 
@@ -178,6 +179,62 @@ TEST_F(GdipButtonTest, LooksFollowTheWindowBackground) {
   m_window.setPalette(palette);
   EXPECT_TRUE(Near(Look().pixel(5, 25), QColor(30, 60, 90)));
   EXPECT_TRUE(Near(Look().pixel(5, 5), QColor(100, 50, 200)));
+}
+
+TEST_F(GdipButtonTest, AScaledLayoutDrawsThePictureAtTheScaledSize) {
+  ASSERT_TRUE(m_button->LoadNormalImage(kKnownPixels, kPng));
+  EXPECT_TRUE(Near(Look().pixel(31, 31), QColor(0, 0, 255))) << "unscaled: its own pixel";
+  m_button->SetPictureScale(0.5);
+  const QImage look = Look();
+  // 40 x 40 drawn as 20 x 20: the purple square is 5 pixels, then white.
+  EXPECT_TRUE(Near(look.pixel(2, 2), QColor(100, 50, 200), 2));
+  EXPECT_TRUE(Near(look.pixel(7, 2), QColor(255, 255, 255), 2));
+  EXPECT_TRUE(Near(look.pixel(25, 25), kBackground));
+  EXPECT_TRUE(Near(look.pixel(31, 31), kBackground));
+}
+
+TEST_F(GdipButtonTest, TooltipFollowsThePicture) {
+  m_button->SetImageTips({{kKnownPixels, QStringLiteral("known")}, {0, QStringLiteral("any other")}});
+  EXPECT_EQ(m_button->toolTip(), QStringLiteral("any other")) << "no picture yet";
+  m_button->LoadNormalImage(kKnownPixels, kPng);
+  EXPECT_EQ(m_button->toolTip(), QStringLiteral("known"));
+  m_button->ResetNormalImage(1, kGreen, kPng);
+  EXPECT_EQ(m_button->toolTip(), QStringLiteral("any other"));
+}
+
+// Pixels neither transparent nor opaque: the soft edges of a drawing.
+int SoftPixels(const QImage& image) {
+  int soft = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (const int a = qAlpha(image.pixel(x, y)); a > 0 && a < 255) ++soft;
+  return soft;
+}
+
+TEST(BitmapResourceTest, OtherSizesAreRenderedSharpFromTheSvgSource) {
+  for (const unsigned id : {164u, 184u, 144u}) {
+    SCOPED_TRACE(id);
+    CGdiPlusBitmapResource picture;
+    ASSERT_TRUE(picture.Load(id, kPng));
+    const QSize own = picture.Bitmap().size();
+    EXPECT_EQ(picture.Rendered(own), picture.Bitmap()) << "its own size: the picture itself";
+    const QImage twice = picture.Rendered(own * 2);
+    ASSERT_EQ(twice.size(), own * 2);
+    // The same drawing: shrunk back it matches the picture closely...
+    const QImage back = twice.scaled(own, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    long difference = 0;
+    for (int y = 0; y < own.height(); ++y)
+      for (int x = 0; x < own.width(); ++x) difference += std::abs(qAlpha(back.pixel(x, y)) - qAlpha(picture.Bitmap().pixel(x, y)));
+    EXPECT_LT(difference / (own.width() * own.height()), 12);
+    // ...but its edges stay one pixel soft where an enlarged picture's blur.
+    const QImage enlarged = picture.Bitmap().scaled(own * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_LT(SoftPixels(twice) * 3, SoftPixels(enlarged) * 2);
+  }
+  // Without a source the picture is scaled smoothly.
+  CGdiPlusBitmapResource known;
+  ASSERT_TRUE(known.Load(kKnownPixels, kPng));
+  EXPECT_EQ(known.Rendered(QSize(20, 20)),
+            known.Bitmap().scaled(20, 20, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 }  // namespace
