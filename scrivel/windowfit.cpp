@@ -62,9 +62,16 @@ void ScaleLayout(QWidget* window, qreal factor) {
 }
 
 qreal FitToScreen(QWidget* window, QSize decoration) {
-  const QSize available = AvailableArea().size() - decoration;
-  const qreal factor = FitFactor(window->size(), available);
+  const QRect area = AvailableArea();
+  const qreal factor = FitFactor(window->size(), area.size() - decoration);
   if (factor < 1.0) ScaleLayout(window, factor);
+  if (!decoration.isEmpty() && !area.isEmpty()) {
+    // A decorated window goes in the middle of the area, title bar included:
+    // left to itself it may be placed with its title bar above the screen.
+    QRect frame(QPoint(0, 0), window->size() + decoration);
+    frame.moveCenter(area.center());
+    window->move(frame.topLeft());
+  }
   window->setProperty(kScaleProperty, LayoutScale(window) * factor);
   return factor;
 }

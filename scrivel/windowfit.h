@@ -25,8 +25,9 @@ void ScaleLayout(QWidget* window, qreal factor);
 
 // Shrinks `window` (laid out in its full size, not shown yet) to fit the
 // available area, leaving room for `decoration` (the window manager's frame
-// and title bar). Returns the factor applied, 1 when it fits as it is; the
-// window remembers it (LayoutScale).
+// and title bar). A decorated window is placed in the middle of the area.
+// Returns the factor applied, 1 when it fits as it is; the window remembers
+// it (LayoutScale).
 qreal FitToScreen(QWidget* window, QSize decoration = QSize(0, 0));
 
 // The factor FitToScreen applied to `window`; 1 when it applied none.
