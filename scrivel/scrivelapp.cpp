@@ -3,6 +3,7 @@
 #include "common/appfolder.h"
 #include "common/trace.h"
 #include "lang/languagestrings.h"
+#include "recording/interruptedrecordings.h"
 #include "scrivel/scriveldlg.h"
 
 CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -11,6 +12,7 @@ CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 bool CScrivelApp::InitInstance() {
   g_strings.Load(QString::fromStdString(scrivel::AppFolder()), 10001, 10008);
+  scrivel::OfferInterruptedRecordings();
 
   CScrivelDlg dlg;
   const int nResponse = dlg.exec();
