@@ -10,8 +10,8 @@
 namespace scrivel {
 
 QSize RecordingPictureSize(const QSize& windowSize) {
-  const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Scrivel"),
-                           QStringLiteral("Scrivel"));
+  // The native format on Linux is an INI file named "<application>.conf".
+  const QSettings settings(QStringLiteral("Scrivel"), QStringLiteral("Scrivel"));
   const QString choice = settings.value(QStringLiteral("Recording/PictureSize")).toString().trimmed();
   if (choice.compare(QLatin1String("window"), Qt::CaseInsensitive) == 0 && windowSize.isValid())
     return QSize(std::max(2, windowSize.width() & ~1), std::max(2, windowSize.height() & ~1));
