@@ -374,6 +374,7 @@ bool CRecordingWriter::Drain(Output& output) {
     if (m_packet->duration == 0) m_packet->duration = video ? 1 : kAacFrameSamples;
     // The muxer may have changed the stream's time base in its header.
     av_packet_rescale_ts(m_packet.get(), output.codec->time_base, output.stream->time_base);
+    MediaPrint("Write 1 Packet. size:%5d\tpts:%lld\n", m_packet->size, static_cast<long long>(m_packet->pts));
     ret = av_interleaved_write_frame(m_format.get(), m_packet.get());
     if (ret < 0) {
       MediaPrint("Error muxing packet\n");

@@ -10,6 +10,9 @@
 #include <QPainterPath>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -157,6 +160,12 @@ int main(int argc, char** argv) {
   double drain = 0;
   const std::string video = path + ".mp4";
   {
+    // The encoder's lines go elsewhere; the figures come at the end.
+    std::fflush(stdout);
+    const int savedStdout = dup(1);
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, 1);
+    close(devNull);
     scrivel::CScreenCapture capture([&window] { return scrivel::WindowPicture(window); });
     scrivel::CRecordingWriter writer;
     if (writer.Open({video, scrivel::kPictureWidth, scrivel::kPictureHeight, false}) != scrivel::MediaResult::Ok)
@@ -176,6 +185,9 @@ int main(int argc, char** argv) {
     capture.Close();
     writer.Finish(int64_t{ticks} * scrivel::kTickMs);
     drain = Ms(timer);
+    std::fflush(stdout);
+    dup2(savedStdout, 1);
+    close(savedStdout);
   }
   const auto bytes = std::filesystem::file_size(video);
   std::filesystem::remove(video);
