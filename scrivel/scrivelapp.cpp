@@ -3,6 +3,7 @@
 #include "common/appfolder.h"
 #include "common/trace.h"
 #include "lang/languagestrings.h"
+#include "recording/interruptedrecordings.h"
 #include "scrivel/noterecovery.h"
 #include "scrivel/scriveldlg.h"
 
@@ -13,6 +14,7 @@ CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {
 bool CScrivelApp::InitInstance() {
   g_strings.Load(QString::fromStdString(scrivel::AppFolder()), 10001, 10008);
   scrivel::RecoverLiveNotes();
+  scrivel::OfferInterruptedRecordings();
 
   CScrivelDlg dlg;
   const int nResponse = dlg.exec();
