@@ -9,6 +9,8 @@
 
 CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Scrivel"));
+  // The desktop entry's name (the window's application id on Wayland).
+  setDesktopFileName(QStringLiteral("com.tavolotechnologies.Scrivel"));
 }
 
 bool CScrivelApp::InitInstance() {
