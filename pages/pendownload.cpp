@@ -8,6 +8,7 @@
 #include "pages/pagedocuments.h"
 #include "pages/pagerender.h"
 #include "pages/pagestrokes.h"
+#include "ports/receiverdiscovery/receiverdiscovery.h"
 
 namespace {
 
@@ -125,8 +126,18 @@ QString DescribeOpenFailure(uint32_t code) {
       return "The pen's port module could not be loaded.";
     case DUVO_E_ALREADYOPEN:
       return "The pen is already in use by another download.";
-    case DUVO_E_NOTOPEN:
+    case DUVO_E_NOTOPEN: {
+      const scrivel::PenConfig config = scrivel::ReadPenConfig();
+      if (config.port == -1 && ports::WantsDiscovery(config)) {
+        const ports::ReceiverSearch found = ports::FindReceiver(config);
+        if (found.devnode.empty())
+          return QString("The pen was not found: %1.").arg(QString::fromStdString(found.problem));
+        return QString("The pen's receiver %1 could not be opened: check that you may use it "
+                       "(the package's udev rule gives it to the desktop's user).")
+            .arg(QString::fromStdString(found.devnode));
+      }
       return "The pen was not found: check that its receiver is connected.";
+    }
     default:
       return QString("The pen could not be opened (error 0x%1).").arg(code, 8, 16, QChar('0'));
   }
