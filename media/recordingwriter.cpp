@@ -205,6 +205,11 @@ int64_t CRecordingWriter::fileBytes() const {
   return error ? -1 : static_cast<int64_t>(size);
 }
 
+size_t CRecordingWriter::queuedBytes() const {
+  std::lock_guard lock(m_mutex);
+  return m_queuedBytes;
+}
+
 MediaResult CRecordingWriter::Finish(int64_t endMs) {
   if (!m_thread.joinable()) return MediaResult::Failed;
   {

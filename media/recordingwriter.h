@@ -79,6 +79,8 @@ class CRecordingWriter {
   std::string failure() const;
   // Bytes in the file so far.
   int64_t fileBytes() const;
+  // Raw data waiting for the encoders (bytes).
+  size_t queuedBytes() const;
 
  private:
   struct Item {
