@@ -209,11 +209,13 @@ TEST_F(NoSoundServerTest, PauseAndResumeContinueTheClockWithoutGoingBack) {
 
 TEST_F(NoSoundServerTest, ASecondRecordingStartsWithAnEmptyListInAFolderOfItsOwn) {
   StartWithoutSound();
-  ASSERT_TRUE(WaitForPictures(1, 2));
+  // Two seconds and more: more pictures than the second recording's few,
+  // however late a loaded machine's ticks come.
+  ASSERT_TRUE(WaitForPictures(2, 1));
   const QString firstFolder = g_recording.strRecordingFolder;
   Click(window().recordButton());
   const size_t firstCount = g_recording.vecFrameSeconds.size();
-  ASSERT_GT(firstCount, 10u);
+  ASSERT_GT(firstCount, 3u);
   EXPECT_EQ(RecordingFolders(), 0);
 
   m_snapshot = {};
