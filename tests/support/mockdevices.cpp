@@ -76,7 +76,7 @@ std::string ScriptBytes(const std::string& bytes) {
   std::string out;
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    if (b <= 32) {
+    if (b < 32) {
       out += '^';
       out += static_cast<char>(b + 64);
     } else if (b == '^') {

@@ -47,7 +47,7 @@ class MockDevices {
   int m_fileCount = 0;
 };
 
-// The umockdev script encoding of bytes: values up to 32 and '^' escaped.
+// The umockdev script encoding of bytes: values below 32 and '^' escaped.
 std::string ScriptBytes(const std::string& bytes);
 
 }  // namespace scrivel::test
