@@ -16,6 +16,7 @@
 
 #include "common/trace.h"
 #include "lang/languagestrings.h"
+#include "note/notekeeper.h"
 #include "note/notepages.h"
 #include "recording/noterecorder.h"
 #include "recording/recordingstate.h"
@@ -24,6 +25,7 @@
 #include "scrivel/dialogunits.h"
 #include "scrivel/gdipbutton.h"
 #include "scrivel/logfont.h"
+#include "scrivel/notekeeping.h"
 #include "scrivel/notecanvas.h"
 #include "scrivel/penwidthdlg.h"
 #include "scrivel/routereceiver.h"
@@ -84,6 +86,7 @@ CNewNoteDlg::CNewNoteDlg(QWidget* parent) : QDialog(parent) {
   m_rcCanvas = m_canvas->CanvasRect();
   m_note = std::make_unique<CNoteModel>(m_rcCanvas.size());
   m_canvas->SetImage(&m_note->canvas());
+  m_keeper = scrivel::KeepLiveNote(this, *m_note);
   m_notifyToken = CZMTNotifyRelay::Register(this);
   ConnectControls();
   OnInitDialog();
@@ -275,11 +278,13 @@ void CNewNoteDlg::RepaintCanvas(const QRegion& changed) { m_canvas->UpdateCanvas
 void CNewNoteDlg::OnRevokeStroke() {
   scrivel::Trace("进入OnRevokeStroke函数\n");
   RepaintCanvas(m_note->OnRevokeStroke());
+  ShowCurrentPageNumber();  // an undone delete brings a page back
 }
 
 void CNewNoteDlg::OnRestoreStroke() {
   scrivel::Trace("进入OnRestoreStroke函数\n");
   RepaintCanvas(m_note->OnRestoreStroke());
+  ShowCurrentPageNumber();
 }
 
 void CNewNoteDlg::OnClearPage() {
@@ -444,6 +449,7 @@ void CNewNoteDlg::OnPauseButton() {
 
 void CNewNoteDlg::done(int result) {
   if (m_recorder != nullptr && !m_recorder->OnNoteClosing()) return;
+  if (m_keeper) m_keeper->Close();
   QDialog::done(result);
 }
 

@@ -3,6 +3,8 @@
 #include "common/appfolder.h"
 #include "common/trace.h"
 #include "lang/languagestrings.h"
+#include "recording/interruptedrecordings.h"
+#include "scrivel/noterecovery.h"
 #include "scrivel/scriveldlg.h"
 
 CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {
@@ -13,6 +15,8 @@ CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 bool CScrivelApp::InitInstance() {
   g_strings.Load(QString::fromStdString(scrivel::AppFolder()), 10001, 10008);
+  scrivel::RecoverLiveNotes();
+  scrivel::OfferInterruptedRecordings();
 
   CScrivelDlg dlg;
   const int nResponse = dlg.exec();
