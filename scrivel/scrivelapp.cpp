@@ -7,18 +7,24 @@
 #include "lang/languagestrings.h"
 #include "lang/textids.h"
 #include "lang/userlanguage.h"
+#include "recording/interruptedrecordings.h"
 #include "resources/resourcepath.h"
+#include "scrivel/noterecovery.h"
 #include "scrivel/scriveldlg.h"
 
 CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Scrivel"));
   // Every window, the task bar's entries included, shows the program's icon.
   setWindowIcon(QIcon(scrivel::ResourcePath(128, QStringLiteral("ICON"))));
+  // The desktop entry's name (the window's application id on Wayland).
+  setDesktopFileName(QStringLiteral("com.tavolotechnologies.Scrivel"));
 }
 
 bool CScrivelApp::InitInstance() {
   scrivel::LoadUserLanguage(g_strings, QString::fromStdString(scrivel::AppFolder()), 10001,
                             scrivel::text::kLastAppText);
+  scrivel::RecoverLiveNotes();
+  scrivel::OfferInterruptedRecordings();
 
   CScrivelDlg dlg;
   const int nResponse = dlg.exec();

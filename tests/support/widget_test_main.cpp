@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -26,11 +27,19 @@ int main(int argc, char** argv) {
   const std::string config = "/tmp/scrivel-test-screen-" + std::to_string(getpid()) + ".json";
   const bool ownScreen = platform == nullptr || std::strcmp(platform, "offscreen") == 0;
   if (ownScreen) setenv("QT_QPA_PLATFORM", scrivel::test::OffscreenPlatform(1920, 1200, config).c_str(), 1);
+  // Live notes are kept in the documents folder: a private home for the
+  // tests' notes, never the user's.
+  char home[] = "/tmp/scrivel-test-home-XXXXXX";
+  if (mkdtemp(home) != nullptr) setenv("HOME", home, 1);
   auto app = std::make_unique<QApplication>(argc, argv);
   if (ownScreen) {
     // Child processes of the tests get the plain offscreen platform, as before.
     unlink(config.c_str());
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  app.reset();
+  std::error_code ignored;
+  std::filesystem::remove_all(home, ignored);
+  return result;
 }
