@@ -19,6 +19,23 @@ void EmptyRedoLists(StorePageInfo& page) {
   page.redoHistory.clear();
   page.redoStrokes.clear();
   page.redoErasures.clear();
+  page.redoCleared.clear();
+}
+
+// Exchanges what the page shows with `content` (a clear and its undo).
+void SwapContent(StorePageInfo& page, StorePageContent& content) {
+  std::swap(page.pictures, content.pictures);
+  std::swap(page.pictureCopies, content.pictureCopies);
+  std::swap(page.strokes, content.strokes);
+  std::swap(page.erasures, content.erasures);
+  std::swap(page.lastPicture, content.lastPicture);
+}
+
+// Actions after which undo no longer brings a deleted page back.
+bool EndsPageUndo(NoteAction::Kind kind) {
+  using Kind = NoteAction::Kind;
+  return kind != Kind::Undo && kind != Kind::DeletePage && kind != Kind::PrevPage &&
+         kind != Kind::NextPage;
 }
 
 template <typename T>
@@ -35,6 +52,61 @@ CNoteModel::CNoteModel(QSize canvasSize) : m_canvas(canvasSize), m_files(canvasS
   g_nPageCount = 0;
   // A stroke left unfinished by an earlier live note does not continue here.
   g_bPenUp = 1;
+  m_clock.start();
+}
+
+QRegion CNoteModel::Apply(const NoteAction& action) {
+  using Kind = NoteAction::Kind;
+  QRegion changed;
+  switch (action.kind) {
+    case Kind::Stroke: return ReplayStroke(action.stroke);
+    case Kind::Drag: return ReplayDrag(action);
+    case Kind::Erase: return ReplayErase(action.erasure);
+    case Kind::Picture: changed = PlacePicture(action.path); break;
+    case Kind::Undo: changed = Revoke(); break;
+    case Kind::Redo: changed = Restore(); break;
+    case Kind::ClearPage: changed = ClearPage(); break;
+    case Kind::PrevPage:
+      if (g_nCurPage < 1) return {};
+      --g_nCurPage;
+      changed = ShowNewest();
+      break;
+    case Kind::NextPage:
+      if (g_nCurPage == g_nPageCount - 1) {
+        changed = ClearCanvas();
+        AddPage();
+        ++g_nCurPage;
+        ++g_nPageCount;
+      } else {
+        ++g_nCurPage;
+        changed = ShowNewest();
+      }
+      break;
+    case Kind::DeletePage: {
+      if (g_nPageCount <= 1) return {};
+      const bool wasLast = g_nCurPage == g_nPageCount - 1;
+      m_deleted.push_back({g_nCurPage, std::move(g_pages[size_t(g_nCurPage)])});
+      g_pages.erase(g_pages.begin() + g_nCurPage);
+      --g_nPageCount;
+      if (wasLast) --g_nCurPage;
+      // Deleted pages kept for undo are bounded like a page's history.
+      size_t bytes = 0;
+      for (const DeletedPage& d : m_deleted) bytes += HistoryBytes(d.page);
+      while (m_deleted.size() > 1 && bytes > kHistoryByteLimit) {
+        bytes -= HistoryBytes(m_deleted.front().page);
+        m_deleted.erase(m_deleted.begin());
+      }
+      changed = ShowNewest();
+      break;
+    }
+  }
+  Done(action);
+  return changed;
+}
+
+void CNoteModel::Done(const NoteAction& action) {
+  if (EndsPageUndo(action.kind)) m_deleted.clear();
+  if (m_listener) m_listener(action);
 }
 
 QRect CNoteModel::OnPen(const PenEvent& event, COLORREF color, int width) {
@@ -58,16 +130,46 @@ QRect CNoteModel::OnPen(const PenEvent& event, COLORREF color, int width) {
       return {};
     case PenEvent::Type::Up:
       if (!g_bPenUp) {
-        page.history.push_back({m_canvas.Snapshot(), 1, -1});
-        page.strokes.push_back(page.current);
-        page.current.points.clear();
-        EmptyRedoLists(page);
-        KeepHistoryBounded(page);
+        page.current.ms = Elapsed();
+        CommitStroke(page);
+        NoteAction done;
+        done.stroke = page.strokes.back();
+        Done(done);
       }
       g_bPenUp = 1;
       return {};
   }
   return {};
+}
+
+void CNoteModel::CommitStroke(StorePageInfo& page) {
+  page.history.push_back({m_canvas.Snapshot(), 1, -1});
+  page.strokes.push_back(page.current);
+  page.current.points.clear();
+  EmptyRedoLists(page);
+  KeepHistoryBounded(page);
+}
+
+QRegion CNoteModel::ReplayStroke(const vecPointF& stroke) {
+  if (stroke.points.empty()) return {};
+  StorePageInfo& page = CurrentPage();
+  // The segments as the pen's moves drew them.
+  QRegion drawn;
+  page.current = stroke;
+  page.current.points.resize(1);
+  m_ptLast = stroke.points[0].toPoint();
+  for (size_t i = 1; i < stroke.points.size(); ++i) {
+    const QPoint p = stroke.points[i].toPoint();
+    page.current.points.push_back(stroke.points[i]);
+    drawn |= m_canvas.DrawSegment(p, m_ptLast, stroke.color, stroke.width);
+    m_ptLast = p;
+  }
+  CommitStroke(page);
+  g_bPenUp = 1;
+  NoteAction done;
+  done.stroke = stroke;
+  Done(done);
+  return drawn;
 }
 
 void CNoteModel::AddPage() {
@@ -86,31 +188,66 @@ QRegion CNoteModel::ShowSnapshot(const CanvasState::Ref& state) { return m_canva
 QRegion CNoteModel::ShowNewest() { return ShowSnapshot(CurrentPage().history.back().bitmap); }
 
 QRect CNoteModel::OnClearPage() {
+  NoteAction clear;
+  clear.kind = NoteAction::Kind::ClearPage;
+  return Apply(clear).boundingRect();
+}
+
+QRect CNoteModel::ClearPage() {
   const QRect cleared = m_canvas.FillWhite();
   StorePageInfo& page = CurrentPage();
   page.dragging = 0;
-  page.strokes.clear();
-  page.redoStrokes.clear();
   page.selected = 0;
-  // The states these lists held are released with them.
-  page.history.clear();
-  page.redoHistory.clear();
-  page.lastPicture = -1;
-  page.pictures.clear();
-  page.pictureCopies.clear();
-  page.erasures.clear();
-  page.redoErasures.clear();
   page.erasing = {};
-  page.history.push_back({m_canvas.Snapshot(), 0, -1});
+  StorePageContent content;
+  SwapContent(page, content);
+  page.cleared.push_back(std::move(content));
+  StoreImage entry;
+  entry.bitmap = m_canvas.Snapshot();
+  entry.clear = 1;
+  page.history.push_back(std::move(entry));
+  EmptyRedoLists(page);
+  KeepHistoryBounded(page);
   return cleared;
 }
 
 QRegion CNoteModel::OnRevokeStroke() {
+  NoteAction undo;
+  undo.kind = NoteAction::Kind::Undo;
+  return Apply(undo);
+}
+
+QRegion CNoteModel::OnRestoreStroke() {
+  NoteAction redo;
+  redo.kind = NoteAction::Kind::Redo;
+  return Apply(redo);
+}
+
+bool CNoteModel::RestoreDeletedPage(QRegion& changed) {
+  if (m_deleted.empty()) return false;
+  DeletedPage deleted = std::move(m_deleted.back());
+  m_deleted.pop_back();
+  const int index = std::clamp(deleted.index, 0, int(g_pages.size()));
+  g_pages.insert(g_pages.begin() + index, std::move(deleted.page));
+  ++g_nPageCount;
+  g_nCurPage = index;
+  changed = ShowNewest();
+  return true;
+}
+
+QRegion CNoteModel::Revoke() {
+  QRegion restored;
+  if (RestoreDeletedPage(restored)) return restored;
   StorePageInfo& page = CurrentPage();
   const size_t n = page.history.size();
   if (n <= 1) return {};
   const StoreImage e = page.history.back();
-  if (e.kind == 1 && !page.strokes.empty()) {
+  if (e.clear) {
+    if (!page.cleared.empty()) {
+      SwapContent(page, page.cleared.back());
+      MoveLast(page.cleared, page.redoCleared);
+    }
+  } else if (e.kind == 1 && !page.strokes.empty()) {
     MoveLast(page.strokes, page.redoStrokes);
   } else if (e.erase) {
     if (!page.erasures.empty()) MoveLast(page.erasures, page.redoErasures);
@@ -130,12 +267,17 @@ QRegion CNoteModel::OnRevokeStroke() {
   return ShowNewest();
 }
 
-QRegion CNoteModel::OnRestoreStroke() {
+QRegion CNoteModel::Restore() {
   StorePageInfo& page = CurrentPage();
   if (page.redoHistory.empty()) return {};
   const StoreImage e = page.redoHistory.back();
   page.history.push_back(e);
-  if (e.kind == 1 && !page.redoStrokes.empty()) {
+  if (e.clear) {
+    if (!page.redoCleared.empty()) {
+      SwapContent(page, page.redoCleared.back());
+      MoveLast(page.redoCleared, page.cleared);
+    }
+  } else if (e.kind == 1 && !page.redoStrokes.empty()) {
     MoveLast(page.redoStrokes, page.strokes);
   } else if (e.erase) {
     if (!page.redoErasures.empty()) MoveLast(page.redoErasures, page.erasures);
@@ -150,34 +292,25 @@ QRegion CNoteModel::OnRestoreStroke() {
 bool CNoteModel::PrevPage(QRegion& changed) {
   changed = QRegion();
   if (g_nCurPage < 1) return false;
-  --g_nCurPage;
-  changed = ShowNewest();
+  NoteAction move;
+  move.kind = NoteAction::Kind::PrevPage;
+  changed = Apply(move);
   return true;
 }
 
 bool CNoteModel::NextPage(QRegion& changed) {
-  changed = QRegion();
-  if (g_nCurPage == g_nPageCount - 1) {
-    changed = ClearCanvas();
-    AddPage();
-    ++g_nCurPage;
-    ++g_nPageCount;
-  } else {
-    ++g_nCurPage;
-    changed = ShowNewest();
-  }
+  NoteAction move;
+  move.kind = NoteAction::Kind::NextPage;
+  changed = Apply(move);
   return true;
 }
 
 bool CNoteModel::DeletePage(QRegion& changed) {
   changed = QRegion();
   if (g_nPageCount == 1) return false;
-  const bool wasLast = g_nCurPage == g_nPageCount - 1;
-  // The page's states go with it unless another list still needs them.
-  g_pages.erase(g_pages.begin() + g_nCurPage);
-  --g_nPageCount;
-  if (wasLast) --g_nCurPage;
-  changed = ShowNewest();
+  NoteAction remove;
+  remove.kind = NoteAction::Kind::DeletePage;
+  changed = Apply(remove);
   return true;
 }
 
@@ -208,6 +341,13 @@ void CNoteModel::AppendEntry(StorePageInfo& page, int picture, int erase) {
 }
 
 QRect CNoteModel::AddPicture(const QString& path) {
+  NoteAction add;
+  add.kind = NoteAction::Kind::Picture;
+  add.path = path;
+  return Apply(add).boundingRect();
+}
+
+QRect CNoteModel::PlacePicture(const QString& path) {
   StorePageInfo& page = CurrentPage();
   const StoreImageNameArea record{path, {CanvasRect()}, {1}};
   page.pictures.push_back(record);
@@ -248,6 +388,38 @@ QRect CNoteModel::DragTo(QPoint point) {
 bool CNoteModel::EndDrag() {
   StorePageInfo& page = CurrentPage();
   if (page.dragging != 1) return false;
+  NoteAction drag;
+  drag.kind = NoteAction::Kind::Drag;
+  drag.picture = page.selected;
+  if (page.selected >= 0 && size_t(page.selected) < page.pictures.size()) {
+    const StoreImageNameArea& picture = page.pictures[size_t(page.selected)];
+    const size_t from = picture.marks.empty() ? 0 : size_t(picture.marks.back());
+    if (from < picture.areas.size())
+      drag.areas.assign(picture.areas.begin() + std::ptrdiff_t(from), picture.areas.end());
+  }
+  CommitDrag(page);
+  Done(drag);
+  return true;
+}
+
+QRegion CNoteModel::ReplayDrag(const NoteAction& action) {
+  StorePageInfo& page = CurrentPage();
+  if (action.picture < 0 || size_t(action.picture) >= page.pictures.size()) return {};
+  StoreImageNameArea& picture = page.pictures[size_t(action.picture)];
+  page.selected = action.picture;
+  page.dragging = 1;
+  picture.marks.push_back(int(picture.areas.size()));
+  QRegion drawn;
+  if (!action.areas.empty()) {
+    picture.areas.insert(picture.areas.end(), action.areas.begin(), action.areas.end());
+    drawn = RepaintPage(true);
+  }
+  CommitDrag(page);
+  Done(action);
+  return drawn;
+}
+
+void CNoteModel::CommitDrag(StorePageInfo& page) {
   page.dragging = 0;
   StoreImage entry;
   entry.bitmap = m_canvas.Snapshot();
@@ -257,7 +429,6 @@ bool CNoteModel::EndDrag() {
   // lists are never reached again without it and go with the next new entry.
   page.redoHistory.clear();
   KeepHistoryBounded(page);
-  return true;
 }
 
 QRect CNoteModel::EraseAt(QPoint point) {
@@ -285,10 +456,31 @@ bool CNoteModel::EndErase(QPoint point) {
   // An erase that whitened something is always kept, wherever the button
   // comes up: its pixels are on the canvas already.
   if (!OnCanvas(point, CanvasRect()) && page.erasing.squares.empty()) return false;
+  NoteAction erase;
+  erase.kind = NoteAction::Kind::Erase;
+  erase.erasure = page.erasing;
+  CommitErase(page);
+  Done(erase);
+  return true;
+}
+
+QRegion CNoteModel::ReplayErase(const StoreErasure& erasure) {
+  StorePageInfo& page = CurrentPage();
+  QRegion drawn;
+  for (const StoreErasure::Square& square : erasure.squares) drawn |= m_canvas.Fill(square.rect, Qt::white);
+  page.erasing = erasure;
+  CommitErase(page);
+  NoteAction done;
+  done.kind = NoteAction::Kind::Erase;
+  done.erasure = erasure;
+  Done(done);
+  return drawn;
+}
+
+void CNoteModel::CommitErase(StorePageInfo& page) {
   page.erasures.push_back(std::move(page.erasing));
   page.erasing = {};
   AppendEntry(page, -1, 1);
-  return true;
 }
 
 size_t CNoteModel::HistoryBytes(const StorePageInfo& page) {
@@ -316,10 +508,16 @@ void CNoteModel::KeepHistoryBounded(StorePageInfo& page) {
     previous = state;
     ++drop;
   }
+  // The content kept by the clears merged away can no longer come back.
+  const auto clears = std::count_if(page.history.begin(), page.history.begin() + std::ptrdiff_t(drop) + 1,
+                                    [](const StoreImage& e) { return e.clear != 0; });
+  page.cleared.erase(page.cleared.begin(),
+                     page.cleared.begin() + std::min<std::ptrdiff_t>(clears, std::ptrdiff_t(page.cleared.size())));
   StoreImage& base = page.history[drop];
   base.bitmap->Flatten();
   base.kind = 0;
   base.picture = -1;
   base.erase = 0;
+  base.clear = 0;
   page.history.erase(page.history.begin(), page.history.begin() + std::ptrdiff_t(drop));
 }

@@ -16,10 +16,25 @@
 // (StoreErasure), so a repaint never brings erased ink back. Adding a
 // picture, a drag and an erase are history entries like a stroke, and like a
 // stroke they empty the redo lists (a drag only `redoHistory`).
+//
+// Every completed action (NoteAction) is applied in one place: Apply for the
+// actions that a click makes whole (undo, redo, clear, page moves, a
+// picture), and for the ones built from input (a stroke, a drag, an erase)
+// the same commit that Apply's replay of them ends in. Each is then handed to
+// the action listener (the journal). Applying a note's actions in order to a
+// new model gives the same pages again.
+//
+// Clearing a page is undoable: the page's content goes into its `cleared`
+// list with a history entry. Deleting a page is undone by the next undo
+// unless a new action (stroke, picture, drag, erase, clear, redo) came first.
 
+#include <QElapsedTimer>
 #include <QRegion>
 
+#include <functional>
+
 #include "note/canvasimage.h"
+#include "note/noteaction.h"
 #include "note/notepages.h"
 #include "note/pagepaint.h"
 #include "note/penevent.h"
@@ -46,14 +61,23 @@ class CNoteModel {
   // canvas rectangle drawn on.
   QRect OnPen(const PenEvent& event, COLORREF color, int width);
 
+  using ActionListener = std::function<void(const NoteAction&)>;
+  // Receives every completed action, after it is applied.
+  void SetActionListener(ActionListener listener) { m_listener = std::move(listener); }
+  // Applies `action` as if the window's input had made it; returns the
+  // pixels rewritten.
+  QRegion Apply(const NoteAction& action);
+  // Milliseconds since the model was made.
+  qint64 Elapsed() const { return m_clock.elapsed(); }
+
   // Appends an empty page whose first history entry is the canvas now.
   void AddPage();
   // Fills the canvas white and ends a picture drag on the current page.
   QRect ClearCanvas();
   // Makes the canvas show `state`; returns the pixels rewritten.
   QRegion ShowSnapshot(const CanvasState::Ref& state);
-  // Empties the current page (strokes, pictures, both histories) and makes a
-  // white canvas its only entry.
+  // Empties the current page (strokes, pictures, erases) with a history
+  // entry that keeps what it held for undo.
   QRect OnClearPage();
   // Undo and redo on the current page; the region rewritten.
   QRegion OnRevokeStroke();
@@ -64,8 +88,11 @@ class CNoteModel {
   bool PrevPage(QRegion& changed);
   // On the last page: a new empty page after it; otherwise the next page.
   bool NextPage(QRegion& changed);
-  // Removes the current page unless it is the only one.
+  // Removes the current page unless it is the only one; the next undo
+  // brings it back (see above).
   bool DeletePage(QRegion& changed);
+  // Pages deleted that undo can still bring back, newest last.
+  size_t DeletedPages() const { return m_deleted.size(); }
 
   // Draws the current page from its content: a white canvas first when
   // `fillWhite`, then the pictures, the strokes and what was erased.
@@ -99,6 +126,23 @@ class CNoteModel {
   static size_t HistoryBytes(const StorePageInfo& page);
 
  private:
+  struct DeletedPage {
+    int index;
+    StorePageInfo page;
+  };
+  QRegion Revoke();
+  QRegion Restore();
+  QRect ClearPage();
+  bool RestoreDeletedPage(QRegion& changed);
+  QRect PlacePicture(const QString& path);
+  QRegion ReplayStroke(const vecPointF& stroke);
+  QRegion ReplayDrag(const NoteAction& action);
+  QRegion ReplayErase(const StoreErasure& erasure);
+  void CommitStroke(StorePageInfo& page);
+  void CommitDrag(StorePageInfo& page);
+  void CommitErase(StorePageInfo& page);
+  // Ends an applied action: bookkeeping, then the listener.
+  void Done(const NoteAction& action);
   QRegion ShowNewest();
   void KeepHistoryBounded(StorePageInfo& page);
   // Appends an entry with the canvas now; a new action empties the redo lists.
@@ -108,4 +152,7 @@ class CNoteModel {
   CanvasImage m_canvas;
   CPictureFiles m_files;
   QPoint m_ptLast;
+  QElapsedTimer m_clock;
+  ActionListener m_listener;
+  std::vector<DeletedPage> m_deleted;
 };

@@ -23,10 +23,12 @@ void ForEachErasure(const StorePageInfo& page, Visit&& visit) {
   visit(page.erasing);
 }
 
+}  // namespace
+
 // Where `square`, erased while the picture had area `then`, lies now that it
 // has area `now`: the same part of the picture (mirrored with it when an
 // edge was dragged over the other since).
-QRectF MapSquare(const QRect& square, const QRect& then, const QRect& now) {
+QRectF ErasedOnPicture(const QRect& square, const QRect& then, const QRect& now) {
   const double sx = double(now.width()) / then.width(), sy = double(now.height()) / then.height();
   const double x1 = now.x() + (square.x() - then.x()) * sx;
   const double x2 = now.x() + (square.x() + square.width() - then.x()) * sx;
@@ -37,8 +39,6 @@ QRectF MapSquare(const QRect& square, const QRect& then, const QRect& now) {
   const double top = std::round(std::min(y1, y2)), bottom = std::round(std::max(y1, y2));
   return QRectF(left, top, right - left, bottom - top);
 }
-
-}  // namespace
 
 void DrawStroke(QPainter& painter, const vecPointF& stroke) {
   if (stroke.points.size() < 2) return;
@@ -63,7 +63,7 @@ void DrawPicture(QPainter& painter, const StorePageInfo& page, size_t index,
       if (reached.index != int(index) || reached.area.width() == 0 || reached.area.height() == 0)
         continue;
       for (const StoreErasure::Square& square : erasure.squares) {
-        const QRectF hole = MapSquare(square.rect, reached.area, area) & cover;
+        const QRectF hole = ErasedOnPicture(square.rect, reached.area, area) & cover;
         if (!hole.isEmpty()) painter.fillRect(hole, Qt::white);
       }
     }

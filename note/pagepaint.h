@@ -8,6 +8,8 @@
 // centres on integer coordinates. Pictures and erased squares cover whole
 // pixels.
 
+#include <QRectF>
+
 #include <functional>
 
 #include "note/storepageinfo.h"
@@ -19,6 +21,9 @@ class QPainter;
 // when the file cannot be read or decoded (nothing is drawn then).
 using PictureDrawer = std::function<bool(QPainter&, const StoreImageNameArea& picture, const QRect& area)>;
 
+// Where `square`, erased while a picture had area `then`, lies now that it
+// has area `now`: the same part of the picture, in whole pixels.
+QRectF ErasedOnPicture(const QRect& square, const QRect& then, const QRect& now);
 // One stroke as a cardinal curve through its points (default tension); fewer
 // than two points draw nothing.
 void DrawStroke(QPainter& painter, const vecPointF& stroke);

@@ -13,4 +13,5 @@ struct StoreImage {
   int kind = 0;      // 1 for a pen stroke, 0 for every other action
   int picture = -1;  // index in the page's `pictures`, -1 for none
   int erase = 0;     // 1 for an erase (its squares are the page's erasure of the same rank)
+  int clear = 0;     // 1 for a cleared page (what it held is the page's newest `cleared`)
 };

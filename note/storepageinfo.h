@@ -12,6 +12,15 @@
 #include "note/storeimagenamearea.h"
 #include "note/vecpointf.h"
 
+// What a page shows, as a clear page takes it away and its undo brings it back.
+struct StorePageContent {
+  std::vector<StoreImageNameArea> pictures;
+  std::vector<StoreImageNameArea> pictureCopies;
+  std::vector<vecPointF> strokes;
+  std::vector<StoreErasure> erasures;
+  int lastPicture = -1;
+};
+
 struct StorePageInfo {
   std::vector<StoreImage> history;      // oldest first; never empty after the page is made
   std::vector<StoreImage> redoHistory;  // undone and not yet redone, newest last
@@ -29,4 +38,8 @@ struct StorePageInfo {
   std::vector<StoreErasure> erasures;
   std::vector<StoreErasure> redoErasures;
   StoreErasure erasing;
+  // The content of the page before each clear entry in `history`, oldest
+  // first; those of undone clears in `redoCleared`.
+  std::vector<StorePageContent> cleared;
+  std::vector<StorePageContent> redoCleared;
 };

@@ -16,6 +16,7 @@
 
 #include "common/trace.h"
 #include "lang/languagestrings.h"
+#include "note/notekeeper.h"
 #include "note/notepages.h"
 #include "recording/noterecorder.h"
 #include "recording/recordingstate.h"
@@ -24,6 +25,7 @@
 #include "scrivel/dialogunits.h"
 #include "scrivel/gdipbutton.h"
 #include "scrivel/logfont.h"
+#include "scrivel/notekeeping.h"
 #include "scrivel/notecanvas.h"
 #include "scrivel/penwidthdlg.h"
 #include "scrivel/routereceiver.h"
@@ -84,6 +86,7 @@ CNewNoteDlg::CNewNoteDlg(QWidget* parent) : QDialog(parent) {
   m_rcCanvas = m_canvas->CanvasRect();
   m_note = std::make_unique<CNoteModel>(m_rcCanvas.size());
   m_canvas->SetImage(&m_note->canvas());
+  m_keeper = scrivel::KeepLiveNote(this, *m_note);
   m_notifyToken = CZMTNotifyRelay::Register(this);
   ConnectControls();
   OnInitDialog();
@@ -141,6 +144,7 @@ void CNewNoteDlg::ConnectControls() {
   onClick(m_btnNextPage, &CNewNoteDlg::OnNextPage);
   onClick(m_btnClearPage, &CNewNoteDlg::OnClearPage);
   connect(m_canvas, &CNoteCanvas::mouseInput, this, &CNewNoteDlg::OnCanvasMouse);
+  connect(m_canvas, &CNoteCanvas::penInput, this, &CNewNoteDlg::OnCanvasPen);
   connect(qApp, &QGuiApplication::applicationStateChanged, this,
           [this](Qt::ApplicationState state) { OnActivateApp(state == Qt::ApplicationActive); });
 }
@@ -253,7 +257,7 @@ void CNewNoteDlg::HandleRouteEvent(const ZMTEvent& event) {
     case ZMT_EVT_PENUP:
       // Pen events 4 to 7 carry a position too, but change nothing.
       if (const std::optional<PenEvent> pen = PenEventFromRoute(event, m_note->CanvasRect()))
-        m_canvas->UpdateCanvas(m_note->OnPen(*pen, m_crPenColor, m_nPenWidth));
+        OnCanvasPen(*pen);
       break;
     case ZMT_EVT_RECEIVER_ARRIVED:
       m_btnReconnect->ResetNormalImage(1, kPngConnected, kPng);
@@ -274,11 +278,13 @@ void CNewNoteDlg::RepaintCanvas(const QRegion& changed) { m_canvas->UpdateCanvas
 void CNewNoteDlg::OnRevokeStroke() {
   scrivel::Trace("进入OnRevokeStroke函数\n");
   RepaintCanvas(m_note->OnRevokeStroke());
+  ShowCurrentPageNumber();  // an undone delete brings a page back
 }
 
 void CNewNoteDlg::OnRestoreStroke() {
   scrivel::Trace("进入OnRestoreStroke函数\n");
   RepaintCanvas(m_note->OnRestoreStroke());
+  ShowCurrentPageNumber();
 }
 
 void CNewNoteDlg::OnClearPage() {
@@ -443,6 +449,7 @@ void CNewNoteDlg::OnPauseButton() {
 
 void CNewNoteDlg::done(int result) {
   if (m_recorder != nullptr && !m_recorder->OnNoteClosing()) return;
+  if (m_keeper) m_keeper->Close();
   QDialog::done(result);
 }
 
@@ -454,6 +461,10 @@ void CNewNoteDlg::OnSaveImageToFile() {
     pictures.push_back(picture.isNull() ? std::nullopt : std::optional<QImage>(picture));
   }
   ShareNotePages(this, pictures, g_nCurPage, scrivel::g_recording.bVideoReady != 0);
+}
+
+void CNewNoteDlg::OnCanvasPen(const PenEvent& event) {
+  m_canvas->UpdateCanvas(m_note->OnPen(event, m_crPenColor, m_nPenWidth));
 }
 
 void CNewNoteDlg::OnCanvasMouse(const PenEvent& event) {

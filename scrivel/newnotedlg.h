@@ -22,6 +22,7 @@
 #include "note/notemodel.h"
 
 class CGdipButton;
+class CNoteKeeper;
 class CNoteCanvas;
 namespace scrivel {
 class CNoteRecorder;
@@ -56,6 +57,7 @@ class CNewNoteDlg : public QDialog {
   QImage GrabClientArea();
 
   CNoteModel& Model() { return *m_note; }
+  CNoteKeeper* Keeper() const { return m_keeper.get(); }
   CNoteCanvas* Canvas() const { return m_canvas; }
   int32_t RouteHandle() const { return m_hRoute; }
   int PenWidth() const { return m_nPenWidth; }
@@ -104,6 +106,9 @@ class CNewNoteDlg : public QDialog {
   void done(int result) override;
 
  public slots:
+  // Pen input in canvas pixels, from the route library or a tablet: it writes
+  // the live stroke with the current width and colour.
+  void OnCanvasPen(const PenEvent& event);
   // Mouse input on the canvas, in canvas pixels: a button down grabs the
   // picture under it (eraser off); a move erases (eraser on, only the left
   // button held) and drags the grabbed picture; a button up ends the erase
@@ -159,5 +164,6 @@ class CNewNoteDlg : public QDialog {
   COLORREF m_crStrip = 0;  // the strip under button 1006
   bool m_bMinimized = false;
   std::unique_ptr<CNoteModel> m_note;
+  std::unique_ptr<CNoteKeeper> m_keeper;  // the note on disk (notekeeping.h)
   scrivel::CNoteRecorder* m_recorder = nullptr;
 };

@@ -6,7 +6,10 @@
 //  (c) undo and redo on that page, to pixels on the canvas, median and p99;
 //  (d) a 3000 x 2000 photo added to that page, then dragged: each mouse move
 //      redraws the whole page (photo and strokes) to pixels, median and p99;
-//      and a move of the eraser, to pixels.
+//      and a move of the eraser, to pixels;
+//  (e) the journal, on through (a) to (d): from a completed action to its
+//      record on disk (fdatasync, on the keeper's thread), median and p99,
+//      and the document written at close.
 // Runs offscreen; the handwriting is penemu's Hershey text.
 #include <QApplication>
 #include <QPainter>
@@ -19,6 +22,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "note/notekeeper.h"
 #include "note/notepages.h"
 #include "penemu/livescript.h"
 #include "scrivel/newnotedlg.h"
@@ -50,6 +54,10 @@ int main(int argc, char** argv) {
   // No live source: the events are handed to the window as the route library would.
   const std::string config = (std::filesystem::temp_directory_path() / "livenote_bench_config").string();
   setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  // The note is kept as every live note is, in a private documents folder.
+  const std::string home = (std::filesystem::temp_directory_path() / "livenote_bench_home").string();
+  std::filesystem::remove_all(home);
+  setenv("HOME", home.c_str(), 1);
   QApplication app(argc, argv);
 
   const std::string text =
@@ -180,5 +188,23 @@ int main(int argc, char** argv) {
               "photo and %zu strokes): median %.3f ms, p99 %.3f ms (aim: p99 under 16 ms); an "
               "eraser move: median %.4f ms, p99 %.4f ms; a repaint with the erase: %.2f ms\n",
               added, page.strokes.size(), d.median, d.p99, e.median, e.p99, repaint);
+
+  // (e) the journal.
+  CNoteKeeper* keeper = dlg.Keeper();
+  if (keeper == nullptr || !keeper->Keeping()) {
+    std::fprintf(stderr, "livenote_bench: the note is not kept\n");
+    return 1;
+  }
+  QTest::qWait(200);  // the last records reach the disk
+  const std::vector<double> latencies = keeper->JournalLatencies();
+  const Figures j = Summarise(latencies);
+  t0 = Clock::now();
+  const bool closed = keeper->Close();
+  const double close = Ms(Clock::now() - t0);
+  std::printf("(e) journal (on for all of the above): %zu actions, action to record on disk "
+              "median %.3f ms, p99 %.3f ms, max %.3f ms (aim: within 50 ms); the document "
+              "written at close in %.1f ms%s (%s)\n",
+              latencies.size(), j.median, j.p99, j.max, close, closed ? "" : " - FAILED",
+              qPrintable(keeper->DocumentPath()));
   return 0;
 }

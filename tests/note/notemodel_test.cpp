@@ -268,20 +268,31 @@ TEST_F(NoteModelTest, SnapshotsThatLeaveEveryListAreReleased) {
   m_model.OnRevokeStroke();
   std::weak_ptr<const CanvasState> undone = Page().redoHistory.back().bitmap;
   std::weak_ptr<const CanvasState> kept = Page().history.back().bitmap;
+  const QImage beforeClear = Canvas().copy();
+  // A clear is an action: it empties the redo lists and keeps the rest for undo.
   m_model.OnClearPage();
   EXPECT_TRUE(undone.expired());
-  EXPECT_TRUE(kept.expired());
-  ASSERT_EQ(Page().history.size(), 1u);
+  EXPECT_FALSE(kept.expired());
+  ASSERT_EQ(Page().history.size(), 3u);
   EXPECT_EQ(InkPixels(), 0);
   EXPECT_TRUE(Page().strokes.empty());
   EXPECT_TRUE(Page().redoStrokes.empty());
   EXPECT_TRUE(Page().redoHistory.empty());
+  m_model.OnRevokeStroke();
+  EXPECT_EQ(Canvas(), beforeClear);
+  EXPECT_EQ(Page().strokes.size(), 1u);
+  m_model.OnRestoreStroke();
+  EXPECT_EQ(InkPixels(), 0);
+  EXPECT_TRUE(Page().strokes.empty());
 
+  // A deleted page lives on for undo until a new action comes.
   QRegion changed;
   m_model.NextPage(changed);
   Stroke({{10, 10}, {190, 140}});
   std::weak_ptr<const CanvasState> second = Page().history.back().bitmap;
   m_model.DeletePage(changed);
+  EXPECT_FALSE(second.expired());
+  Stroke({{20, 20}, {50, 50}});
   EXPECT_TRUE(second.expired());
 }
 

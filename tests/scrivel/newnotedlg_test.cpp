@@ -205,11 +205,20 @@ TEST_F(NewNoteDlgTest, PagesAreAddedSwitchedAndDeletedWithTheButtons) {
   EXPECT_EQ(Edit(1017)->text(), QStringLiteral("1/1"));
   EXPECT_EQ(Shown(), pageOne);
   EXPECT_EQ(g_nPageCount, 1);
-  // Clear page: white, nothing to undo.
+  // Undo brings the deleted page back, and shows it.
+  Click(1009);
+  EXPECT_EQ(Edit(1017)->text(), QStringLiteral("2/2"));
+  EXPECT_EQ(Shown(), pageTwo);
+  Click(1003);
+  EXPECT_EQ(Edit(1017)->text(), QStringLiteral("1/1"));
+  // Clear page: white; undo brings the page's writing back, redo clears again.
   Click(1008);
   EXPECT_EQ(Shown().pixel(At(0, 3000)), kWhite);
   EXPECT_TRUE(g_pages[0].strokes.empty());
   Click(1009);
+  EXPECT_EQ(Shown(), pageOne);
+  EXPECT_EQ(g_pages[0].strokes.size(), 1u);
+  Click(1010);
   EXPECT_EQ(Shown().pixel(At(0, 3000)), kWhite);
 }
 

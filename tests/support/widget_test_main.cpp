@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -16,6 +17,14 @@ int main(int argc, char** argv) {
   if (listing || testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
   // CTest runs the test without the caller's environment: default to offscreen.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Live notes are kept in the documents folder: a private home for the
+  // tests' notes, never the user's.
+  char home[] = "/tmp/scrivel-test-home-XXXXXX";
+  if (mkdtemp(home) != nullptr) setenv("HOME", home, 1);
   auto app = std::make_unique<QApplication>(argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  app.reset();
+  std::error_code ignored;
+  std::filesystem::remove_all(home, ignored);
+  return result;
 }
