@@ -11,15 +11,19 @@ function(scrivel_install target)
 endfunction()
 
 # A GoogleTest executable under CTest. Test binaries stay out of the app folder.
-#   scrivel_add_test(NAME name SOURCES ... LIBS ... LABELS unit|e2e|slow [TIMEOUT s] [WIDGETS])
+#   scrivel_add_test(NAME name SOURCES ... LIBS ... LABELS unit|e2e|slow [TIMEOUT s]
+#                    [WIDGETS | UMOCKDEV])
+# UMOCKDEV: the test runs with emulated devices (tests/support/mockdevices.h).
 function(scrivel_add_test)
-  cmake_parse_arguments(T "WIDGETS" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "WIDGETS;UMOCKDEV" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   set_target_properties(${T_NAME} PROPERTIES
       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
       BUILD_RPATH "${SCRIVEL_APP_DIR}")
   if(T_WIDGETS)
     target_link_libraries(${T_NAME} PRIVATE scrivel_widget_test_main)
+  elseif(T_UMOCKDEV)
+    target_link_libraries(${T_NAME} PRIVATE scrivel_umockdev_test_main)
   else()
     target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
   endif()

@@ -54,6 +54,10 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
     config->serialDevice = Unquote(value);
   } else if (std::strcmp(name, "UsbDevice") == 0) {
     config->usbDevice = Unquote(value);
+  } else if (std::strcmp(name, "UsbVendorId") == 0) {
+    config->usbVendorId = Unquote(value);
+  } else if (std::strcmp(name, "UsbProductId") == 0) {
+    config->usbProductId = Unquote(value);
   } else if (std::strcmp(name, "RouteSource") == 0) {
     config->routeSource = Unquote(value);
   }

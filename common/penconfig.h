@@ -12,7 +12,9 @@ struct PenConfig {
   // -1: the USB port module; any other number: the serial module on that port.
   std::optional<int32_t> port;
   std::optional<std::string> serialDevice;  // tty for the serial module
-  std::optional<std::string> usbDevice;     // hidraw node or "unix:<path>"
+  std::optional<std::string> usbDevice;     // hidraw node, "auto" or "unix:<path>"
+  std::optional<std::string> usbVendorId;   // the receiver's USB ids for "auto" (hexadecimal)
+  std::optional<std::string> usbProductId;
   std::optional<std::string> routeSource;   // "evdev:<path>", "evdev:auto" or "unix:<path>"
 };
 

@@ -83,6 +83,12 @@ bool Perform(CURL* curl, const std::string& url) {
 
 }  // namespace
 
+std::string UrlPathSegment(const std::string& name) {
+  std::unique_ptr<char, decltype(&curl_free)> escaped(
+      curl_easy_escape(nullptr, name.data(), static_cast<int>(name.size())), &curl_free);
+  return escaped ? std::string(escaped.get()) : std::string();
+}
+
 std::string FetchText(const std::string& url, const FetchLimits& limits) {
   CurlHandle curl = OpenRequest(url, limits, kTextChunk);
   if (!curl) return "Error";

@@ -13,6 +13,10 @@ struct FetchLimits {
   std::chrono::milliseconds stall{10000};   // longest time without a byte of progress
 };
 
+// `name` as one segment of a URL path: every byte but letters, digits and
+// "-._~" percent-encoded (spaces, "#", "?", "/", UTF-8 bytes).
+std::string UrlPathSegment(const std::string& name);
+
 // The response body, or the text "Error" on any failure (no connection, a
 // broken transfer). A server error page is content like any other.
 std::string FetchText(const std::string& url, const FetchLimits& limits = {});

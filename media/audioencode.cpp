@@ -11,29 +11,21 @@ extern "C" {
 
 #include "common/trace.h"
 #include "media/encodedstream.h"
+#include "media/encodersettings.h"
 #include "media/flushencoder.h"
 #include "media/mediaprint.h"
 #include "media/rawinput.h"
+#include "media/recordingformat.h"
 
 namespace scrivel {
 namespace {
 
 constexpr const char* kStage = "audio_encode_example";
-constexpr int kSampleRate = 44100;
 constexpr AVSampleFormat kInputFormat = AV_SAMPLE_FMT_S16;
 // Unit k is stamped k x 100. The encoder's time base makes those 100 ticks
 // exactly one frame of 1024 samples, so the timestamps tell the true time.
-constexpr int kFrameSamples = 1024;
+constexpr int kFrameSamples = kAacFrameSamples;
 constexpr AVRational kUnitTimeBase{kFrameSamples, kSampleRate * 100};
-
-// The encoder takes signed 16-bit directly when it can; FFmpeg's own AAC
-// encoder only takes planar float, and the sound is converted for it.
-AVSampleFormat ChooseSampleFormat(const AVCodec* encoder) {
-  if (encoder->sample_fmts == nullptr) return kInputFormat;
-  for (const AVSampleFormat* f = encoder->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f)
-    if (*f == kInputFormat) return kInputFormat;
-  return encoder->sample_fmts[0];
-}
 
 bool EncodeUnit(EncodedStream& out, AVFrame* frame, AVPacket* packet, MediaResult& result) {
   int ret = avcodec_send_frame(out.codec.get(), frame);
@@ -90,18 +82,11 @@ MediaResult audio_encode_example(const std::string& tempFolder, const MediaProgr
     return MediaResult::Failed;
   }
   AVCodecContext* codec = out.codec.get();
-  AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;  // swr_alloc_set_opts2 takes it non-const
-  codec->codec_type = AVMEDIA_TYPE_AUDIO;
-  codec->sample_fmt = ChooseSampleFormat(encoder);
-  codec->sample_rate = kSampleRate;
-  int ret = av_channel_layout_copy(&codec->ch_layout, &stereo);
+  int ret = ConfigureAudioEncoder(codec, encoder, kUnitTimeBase, out.format->oformat->flags);
   if (ret < 0) {
     ReportAvError(kStage, "av_channel_layout_copy", ret);
     return MediaResult::Failed;
   }
-  codec->bit_rate = 64000;
-  codec->time_base = kUnitTimeBase;
-  if (out.format->oformat->flags & AVFMT_GLOBALHEADER) codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
   if (avcodec_open2(codec, encoder, nullptr) < 0) {
     MediaPrint("Failed to open encoder!\n");
@@ -144,16 +129,10 @@ MediaResult audio_encode_example(const std::string& tempFolder, const MediaProgr
   }
 
   ResamplerPtr resampler;
-  if (codec->sample_fmt != kInputFormat) {
-    SwrContext* swr = nullptr;
-    ret = swr_alloc_set_opts2(&swr, &codec->ch_layout, codec->sample_fmt, kSampleRate, &stereo, kInputFormat,
-                              kSampleRate, 0, nullptr);
-    resampler.reset(swr);
-    if (ret >= 0) ret = swr_init(swr);
-    if (ret < 0) {
-      ReportAvError(kStage, "swr_init", ret);
-      return MediaResult::Failed;
-    }
+  ret = CreateSoundConverter(codec, resampler);
+  if (ret < 0) {
+    ReportAvError(kStage, "swr_init", ret);
+    return MediaResult::Failed;
   }
 
   ret = avformat_write_header(out.format.get(), nullptr);

@@ -3,6 +3,7 @@
 #include "common/trace.h"
 #include "media/mediaprint.h"
 #include "media/muxinput.h"
+#include "media/recordingformat.h"
 
 namespace scrivel {
 namespace {
@@ -111,7 +112,7 @@ MediaResult Run(Mux& mux, const std::string& tempFolder, const std::string& outp
 
   // The raw H.264 demuxer assumes 25 frames per second; the stream holds 10.
   ScopedDictionary videoOptions;
-  error = av_dict_set(&videoOptions.value, "framerate", "10", 0);
+  error = av_dict_set_int(&videoOptions.value, "framerate", kFramesPerSecond, 0);
   if (error < 0) {
     ReportAvError(kStage, "av_dict_set", error);
     return MediaResult::Failed;

@@ -16,11 +16,13 @@
 #include <optional>
 #include <vector>
 
+#include "media/recordingformat.h"
+
 namespace scrivel {
 
 class FrameGrid {
  public:
-  static constexpr int kFramesPerSecond = 10;
+  static constexpr int kFramesPerSecond = scrivel::kFramesPerSecond;
 
   FrameGrid(const std::vector<int>& frameSeconds, int64_t pictureCount);
 

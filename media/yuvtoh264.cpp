@@ -8,37 +8,19 @@ extern "C" {
 
 #include "common/trace.h"
 #include "media/encodedstream.h"
+#include "media/encodersettings.h"
 #include "media/flushencoder.h"
 #include "media/framegrid.h"
 #include "media/mediaprint.h"
 #include "media/rawinput.h"
+#include "media/recordingformat.h"
 
 namespace scrivel {
 namespace {
 
 constexpr const char* kStage = "YUVTOH264";
-constexpr int kWidth = 352;
-constexpr int kHeight = 288;
-constexpr int64_t kPictureBytes = int64_t{kWidth} * kHeight * 3 / 2;  // 152064
-
-void ConfigureEncoder(AVCodecContext* codec, const AVOutputFormat* format) {
-  codec->codec_type = AVMEDIA_TYPE_VIDEO;
-  codec->pix_fmt = AV_PIX_FMT_YUV420P;
-  codec->width = kWidth;
-  codec->height = kHeight;
-  codec->time_base = AVRational{1, FrameGrid::kFramesPerSecond};
-  codec->framerate = AVRational{FrameGrid::kFramesPerSecond, 1};
-  codec->bit_rate = 400000;
-  codec->gop_size = 250;
-  codec->qmin = 10;
-  codec->qmax = 51;
-  // No B-frames: a raw H.264 stream carries no presentation times, so the
-  // multiplexer can only give each frame its decoding time. With reordered
-  // frames the MP4 would then present them out of order.
-  codec->max_b_frames = 0;
-  codec->thread_count = 0;  // as many threads as the encoder finds useful
-  if (format->flags & AVFMT_GLOBALHEADER) codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-}
+constexpr int kWidth = kPictureWidth;
+constexpr int kHeight = kPictureHeight;
 
 // Sends one picture (or nothing) and writes every packet that comes out.
 // False on an encoding error; a failed write is reported and also ends.
@@ -101,17 +83,10 @@ MediaResult YUVTOH264(const std::string& tempFolder, const std::vector<int>& fra
     ReportAvError(kStage, "avcodec_alloc_context3", AVERROR(ENOMEM));
     return MediaResult::Failed;
   }
-  ConfigureEncoder(out.codec.get(), out.format->oformat);
+  ConfigureVideoEncoder(out.codec.get(), kWidth, kHeight, out.format->oformat->flags);
 
   ScopedDictionary options;
-  int ret = 0;
-  if (codecId == AV_CODEC_ID_H264) {
-    ret = av_dict_set(&options.value, "preset", "slow", 0);
-    if (ret >= 0) ret = av_dict_set(&options.value, "tune", "zerolatency", 0);
-  } else if (codecId == AV_CODEC_ID_HEVC) {
-    ret = av_dict_set(&options.value, "preset", "ultrafast", 0);
-    if (ret >= 0) ret = av_dict_set(&options.value, "tune", "zero-latency", 0);
-  }
+  int ret = VideoEncoderOptions(codecId, &options.value);
   if (ret < 0) {
     ReportAvError(kStage, "av_dict_set", ret);
     return MediaResult::Failed;
@@ -129,7 +104,7 @@ MediaResult YUVTOH264(const std::string& tempFolder, const std::vector<int>& fra
 
   // The frame's planes point into one buffer that holds a whole picture as the
   // file stores it: Y, then U at y, then V at y * 5 / 4.
-  std::vector<uint8_t> picture(static_cast<size_t>(kPictureBytes));
+  std::vector<uint8_t> picture(kPictureBytes);
   FramePtr frame(av_frame_alloc());
   PacketPtr packet(av_packet_alloc());
   if (!frame || !packet) {
@@ -153,14 +128,15 @@ MediaResult YUVTOH264(const std::string& tempFolder, const std::vector<int>& fra
   }
 
   MediaResult result = MediaResult::Ok;
-  FrameGrid grid(frameSeconds, inputSize / kPictureBytes);
+  const auto pictureBytes = static_cast<int64_t>(kPictureBytes);
+  FrameGrid grid(frameSeconds, inputSize / pictureBytes);
   int64_t loaded = -1;  // the picture now in the buffer
   int written = 0;
   double reported = 0;
   while (auto next = grid.Next()) {
     if (*next != loaded) {
       // Dropped pictures lie between the last one read and this one: skip them.
-      if (*next != loaded + 1 && fseeko(in, *next * kPictureBytes, SEEK_SET) != 0) {
+      if (*next != loaded + 1 && fseeko(in, *next * pictureBytes, SEEK_SET) != 0) {
         MediaPrint("Failed to read raw data! \n");
         result = MediaResult::ReadFailed;
         break;

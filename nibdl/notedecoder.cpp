@@ -74,7 +74,7 @@ LinkResult NextNote(const uint8_t* base, const uint8_t* p, const uint8_t* end,
   uint32_t link = 0;
   for (size_t i = 0; i < 3; ++i)
     if (at + i < size) link |= static_cast<uint32_t>(p[i]) << (8 * i);
-  if (link == 0) return LinkResult::End;
+  if (link == 0 || link == kErasedLink) return LinkResult::End;
   if (link >= kMaxLink || link > size || link <= at) return LinkResult::Broken;
   *next = base + link;
   return LinkResult::Next;

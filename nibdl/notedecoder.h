@@ -20,6 +20,8 @@ constexpr size_t kSampleSize = 4;
 constexpr int kMinPagePoints = 20;
 // Links at or beyond this offset are broken.
 constexpr uint32_t kMaxLink = 0x1FFFFF;
+// The link of erased flash: the memory holds no further note.
+constexpr uint32_t kErasedLink = 0xFFFFFF;
 
 // Turns `n` sample bytes into records (pen down, moves, pen up; pen-up
 // records carry x = y = 0). Trailing bytes that do not fill a sample are
@@ -40,7 +42,7 @@ NoteResult DecodeNote(const uint8_t* begin, const uint8_t* end, const PointTrans
 
 enum class LinkResult {
   Next,    // *next is the following note
-  End,     // a zero link: no more notes
+  End,     // a zero link or erased flash (FF FF FF): no more notes
   Broken,  // points backwards, past 0x1FFFFE, or past the image end
 };
 

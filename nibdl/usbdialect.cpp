@@ -108,6 +108,64 @@ void EraseUsb(PortLink& link) {
   link.Send({kErase});
 }
 
+namespace {
+
+// USB pages take the transform mode of the route library's position setting.
+PointTransform UsbTransform(const Download& d) {
+  PointTransform transform;
+  transform.SetMode(d.readPosition ? d.readPosition() : 0, d.deviceType);
+  return transform;
+}
+
+// After a failed stream: the notes that lie wholly in the packets before the
+// first one missing become the download's pages. The pen is not erased.
+void KeepWholeNotes(Download& d, PacketStore& packets, uint32_t packetsInMemory) {
+  std::fill(packets.log.begin(), packets.log.end(), kPacketMissing);
+  CheckPackets(packets, packetsInMemory);
+  uint32_t whole = 0;
+  while (whole < packetsInMemory && packets.log[whole + 1] == kPacketPresent) ++whole;
+  const size_t size = StripPacketNumbers(packets, whole);
+  PageList pages;
+  DecodeImage(packets.store.data(), size, UsbTransform(d), pages);
+  scrivel::Trace("NibDL.dll: download cut off after %u of %u packets; %zu whole notes kept", whole,
+                 packetsInMemory, pages.size());
+  d.pages.Replace(std::move(pages));
+}
+
+// Receives the stream into `packets` and asks again for what is missing.
+uint32_t ReceiveStream(Download& d, PacketStore& packets, uint32_t packetsInMemory, int mode) {
+  PortLink& link = d.link;
+  std::vector<uint8_t> buffer(kDataBufferSize);
+  uint32_t last = 0;
+  bool timedOut = false;
+  // An empty pen sends no packets: there is nothing to wait for.
+  while (packetsInMemory > 0 && last < packetsInMemory) {
+    uint32_t n = 0;
+    if (!WaitForData(link, buffer.data(), kDataBufferSize, &n, kStreamWaitMs)) {
+      timedOut = true;
+      break;
+    }
+    if (n == 0) continue;
+    last = StorePackets(packets, buffer.data(), n);
+    if (last == 0) return DUVO_E_PROTOCOL;
+    d.progress.store(std::min<uint32_t>(100, last * 100 / packetsInMemory));
+  }
+  if (timedOut && WaitForDisconnect(link)) return DUVO_E_TIMEOUT;
+
+  std::fill(packets.log.begin(), packets.log.end(), kPacketMissing);
+  const uint32_t present = CheckPackets(packets, packetsInMemory);
+  if (present != packetsInMemory) {
+    const uint32_t result = RecoverPackets(link, packets, packetsInMemory);
+    if (result != DUVO_OK) {
+      if (mode == kModeNormal) d.Notify(DUVO_PROGRESS_LOST, 100);
+      return result;
+    }
+  }
+  return DUVO_OK;
+}
+
+}  // namespace
+
 uint32_t DownloadUsb(Download& d, int mode) {
   PortLink& link = d.link;
   std::unique_ptr<PacketStore> packets;
@@ -122,31 +180,9 @@ uint32_t DownloadUsb(Download& d, int mode) {
   scrivel::Trace("NibDL.dll: %u packets in memory", packetsInMemory);
   link.Send({kStream});
 
-  std::vector<uint8_t> buffer(kDataBufferSize);
-  uint32_t last = 0;
-  bool timedOut = false;
-  // An empty pen sends no packets: there is nothing to wait for.
-  while (packetsInMemory > 0 && last < packetsInMemory) {
-    uint32_t n = 0;
-    if (!WaitForData(link, buffer.data(), kDataBufferSize, &n, kStreamWaitMs)) {
-      timedOut = true;
-      break;
-    }
-    if (n == 0) continue;
-    last = StorePackets(*packets, buffer.data(), n);
-    if (last == 0) return DUVO_E_PROTOCOL;
-    d.progress.store(std::min<uint32_t>(100, last * 100 / packetsInMemory));
-  }
-  if (timedOut && WaitForDisconnect(link)) return DUVO_E_TIMEOUT;
-
-  std::fill(packets->log.begin(), packets->log.end(), kPacketMissing);
-  const uint32_t present = CheckPackets(*packets, packetsInMemory);
-  if (present != packetsInMemory) {
-    const uint32_t result = RecoverPackets(link, *packets, packetsInMemory);
-    if (result != DUVO_OK) {
-      if (mode == kModeNormal) d.Notify(DUVO_PROGRESS_LOST, 100);
-      return result;
-    }
+  if (const uint32_t result = ReceiveStream(d, *packets, packetsInMemory, mode); result != DUVO_OK) {
+    if (mode == kModeNormal) KeepWholeNotes(d, *packets, packetsInMemory);
+    return result;
   }
   link.Send({kStream});
 
@@ -156,11 +192,9 @@ uint32_t DownloadUsb(Download& d, int mode) {
   }
 
   d.Notify(DUVO_PROGRESS_TRANSFER, 100);
-  PointTransform transform;
-  transform.SetMode(d.readPosition ? d.readPosition() : 0, d.deviceType);
   const size_t size = StripPacketNumbers(*packets, packetsInMemory);
   PageList pages;
-  const bool clean = DecodeImage(packets->store.data(), size, transform, pages);
+  const bool clean = DecodeImage(packets->store.data(), size, UsbTransform(d), pages);
   const bool none = pages.empty();
   d.pages.Replace(std::move(pages));
   // A memory that holds only notes too short to keep is emptied; an image

@@ -34,7 +34,9 @@ bool WaitForDisconnect(PortLink& link);
 void EraseUsb(PortLink& link);
 
 // The whole USB download. Normal mode decodes the pages into d.pages and
-// returns DUVO_OK; dump mode writes the packet image file and returns 1.
+// returns DUVO_OK; dump mode writes the packet image file and returns 1. A
+// stream that fails keeps in d.pages the notes received whole before the
+// first missing packet, returns the failure and never erases the pen.
 uint32_t DownloadUsb(Download& d, int mode);
 
 }  // namespace nibdl

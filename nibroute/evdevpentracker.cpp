@@ -19,6 +19,12 @@ ZMTEvent EvdevPenTracker::MakeEvent(uint16_t type) const {
                   Scale(m_rawY, m_y, ZMT_PEN_Y_MIN, ZMT_PEN_Y_MAX)};
 }
 
+void EvdevPenTracker::Begin(std::vector<ZMTEvent>& out) {
+  m_down = m_touch || m_stylus;
+  if (m_down) out.push_back(MakeEvent(ZMT_EVT_PENDOWN));
+  m_moved = false;
+}
+
 void EvdevPenTracker::Feed(uint16_t type, uint16_t code, int32_t value,
                            std::vector<ZMTEvent>& out) {
   switch (type) {

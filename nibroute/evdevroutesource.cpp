@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <libevdev/libevdev.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,6 +28,13 @@ int EventNumber(const std::string& name) {
     number = number * 10 + (name[i] - '0');
   }
   return number;
+}
+
+// A descriptor that hung up without an error from read (an emulated device
+// whose other end closed) reads as "nothing now" through libevdev.
+bool HungUp(int fd) {
+  pollfd check{fd, POLLIN, 0};
+  return poll(&check, 1, 0) > 0 && (check.revents & (POLLHUP | POLLERR)) != 0;
 }
 
 }  // namespace
@@ -62,11 +70,16 @@ int EvdevRouteSource::TryOpen(const std::string& path, bool requirePen) {
     return -1;
   }
   m_evdev = evdev;
+  // libevdev read the device's current state when it opened it.
   m_tracker.emplace(
       EvdevPenTracker::Range{libevdev_get_abs_minimum(evdev, ABS_X),
                              libevdev_get_abs_maximum(evdev, ABS_X)},
       EvdevPenTracker::Range{libevdev_get_abs_minimum(evdev, ABS_Y),
-                             libevdev_get_abs_maximum(evdev, ABS_Y)});
+                             libevdev_get_abs_maximum(evdev, ABS_Y)},
+      EvdevPenTracker::State{libevdev_get_event_value(evdev, EV_ABS, ABS_X),
+                             libevdev_get_event_value(evdev, EV_ABS, ABS_Y),
+                             libevdev_get_event_value(evdev, EV_KEY, BTN_TOUCH) != 0,
+                             libevdev_get_event_value(evdev, EV_KEY, BTN_STYLUS) != 0});
   scrivel::Trace("nibroute: reading pen events from %s (%s)", path.c_str(),
                  libevdev_get_name(evdev));
   return fd;
@@ -88,7 +101,13 @@ int EvdevRouteSource::OpenDescriptor() {
   return -1;
 }
 
-bool EvdevRouteSource::ReadAvailable(int /*fd*/, RouteSink& sink) {
+void EvdevRouteSource::Begin(RouteSink& sink) {
+  std::vector<ZMTEvent> events;
+  m_tracker->Begin(events);
+  if (!events.empty()) sink.Deliver(events.data(), events.size());
+}
+
+bool EvdevRouteSource::ReadAvailable(int fd, RouteSink& sink) {
   std::vector<ZMTEvent> events;
   unsigned flags = LIBEVDEV_READ_FLAG_NORMAL;
   bool gone = false;
@@ -102,7 +121,12 @@ bool EvdevRouteSource::ReadAvailable(int /*fd*/, RouteSink& sink) {
       flags = LIBEVDEV_READ_FLAG_SYNC;
       m_tracker->Feed(ev.type, ev.code, ev.value, events);
     } else if (rc == -EAGAIN) {
-      if (flags == LIBEVDEV_READ_FLAG_NORMAL) break;
+      if (flags == LIBEVDEV_READ_FLAG_NORMAL) {
+        if (!HungUp(fd)) break;
+        scrivel::Trace("nibroute: the pen device hung up");
+        gone = true;
+        break;
+      }
       flags = LIBEVDEV_READ_FLAG_NORMAL;
     } else {
       scrivel::Trace("nibroute: the pen device went away (%s)", std::strerror(-rc));

@@ -26,6 +26,7 @@ class EvdevRouteSource : public RouteSource {
 
  protected:
   int OpenDescriptor() override;
+  void Begin(RouteSink& sink) override;
   bool ReadAvailable(int fd, RouteSink& sink) override;
   void Release() override;
 

@@ -75,6 +75,7 @@ void RouteSource::Stop() {
 void RouteSource::Run(RouteSink* sink) {
   t_onSourceThread = true;
   sink->SourceArrived();
+  Begin(*sink);
   for (;;) {
     pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wake, POLLIN, 0}};
     const int n = poll(fds, 2, -1);

@@ -39,6 +39,9 @@ class RouteSource {
   // The descriptor is readable (or hung up): read what is there and deliver
   // it. Returns false when the source is gone.
   virtual bool ReadAvailable(int fd, RouteSink& sink) = 0;
+  // Called on the reader thread after the arrival, before the first read:
+  // delivers what the source's state at opening implies.
+  virtual void Begin(RouteSink& /*sink*/) {}
   // Called once the reader thread has ended, before the descriptor closes.
   virtual void Release() {}
 

@@ -8,7 +8,7 @@
 
 #include "nibdl/nibdl.h"
 
-// One stroke of a downloaded page, in page-picture pixels.
+// One stroke of a downloaded page, in page-picture pixels or pen coordinates.
 struct StructPointF {
   std::vector<QPointF> points;
 };
@@ -20,7 +20,13 @@ inline constexpr QRect g_thumbRect(0, 0, 222, 271);
 // integer arithmetic that truncates toward zero.
 QPoint PenToThumb(int16_t x, int16_t y, const QRect& r);
 
-// Cuts a page's records into strokes: a pen-up ends the stroke (an empty one
-// too); records of unknown kinds are skipped. Points after the last pen-up end
-// the page's last stroke, so no stroke ever runs on into the next page.
+// Cuts a page's records into strokes of pen coordinates: a pen-up ends the
+// stroke (an empty one too); records of unknown kinds are skipped. Points
+// after the last pen-up end the page's last stroke, so no stroke ever runs on
+// into the next page.
+std::vector<StructPointF> PenStrokes(const DUVOPAGE* records, int count);
+
+// The same strokes mapped onto picture pixels with PenToThumb.
 std::vector<StructPointF> PageStrokes(const DUVOPAGE* records, int count, const QRect& r = g_thumbRect);
+std::vector<StructPointF> PageStrokes(const std::vector<StructPointF>& penStrokes,
+                                      const QRect& r = g_thumbRect);

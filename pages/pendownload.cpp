@@ -5,8 +5,10 @@
 #include "common/penconfig.h"
 #include "common/trace.h"
 #include "nibdl/nibdl.h"
+#include "pages/pagedocuments.h"
 #include "pages/pagerender.h"
 #include "pages/pagestrokes.h"
+#include "ports/receiverdiscovery/receiverdiscovery.h"
 
 namespace {
 
@@ -49,22 +51,40 @@ PenDownload::Result PenDownload::Download(const Callbacks& callbacks) {
   return result;
 }
 
+std::optional<DownloadedPage> PenDownload::FetchPage(int page) {
+  DUVOPAGE* records = nullptr;
+  int EventsInPage = 0;
+  if (Failed(DUVOGetPage(page, &records, &EventsInPage))) return std::nullopt;
+  DownloadedPage downloaded;
+  downloaded.number = page;
+  downloaded.strokes = PenStrokes(records, EventsInPage);
+  DUVOFreePage(records);
+  char text[32] = {};
+  DUVOGetTimeStamp(page, text, nullptr);
+  downloaded.timeStamp = QString::fromLatin1(text);
+  downloaded.flipped = DUVOIsPageFlipped(page) == 1;
+  downloaded.uploaded = DUVOIsPageUploaded(page) == 1;
+  return downloaded;
+}
+
 void PenDownload::SavePages(Result& result, const QString& folder, const Callbacks& callbacks) {
   result.folder = folder;
   result.failedPages.clear();
+  result.failedDocuments.clear();
   if (!QDir(folder).exists()) QDir().mkpath(folder);
+  std::vector<DownloadedPage> pages;
   for (int page = 1; page <= result.pageCount; ++page) {
-    DUVOPAGE* records = nullptr;
-    int EventsInPage = 0;
-    if (Failed(DUVOGetPage(page, &records, &EventsInPage))) {
+    std::optional<DownloadedPage> downloaded = FetchPage(page);
+    if (!downloaded) {
       result.failedPages.push_back(page);
       continue;
     }
-    const QImage picture = RenderPage(PageStrokes(records, EventsInPage));
-    DUVOFreePage(records);
+    const QImage picture = RenderPage(PageStrokes(downloaded->strokes));
     if (callbacks.pageRendered) callbacks.pageRendered(page, picture);
     if (!SavePageJpg(folder, page, picture)) result.failedPages.push_back(page);
+    pages.push_back(std::move(*downloaded));
   }
+  result.failedDocuments = SavePageDocuments(folder, pages);
 }
 
 PenDownload::Result PenDownload::Run(const Callbacks& callbacks) {
@@ -105,8 +125,18 @@ QString DescribeOpenFailure(uint32_t code) {
       return "The pen's port module could not be loaded.";
     case DUVO_E_ALREADYOPEN:
       return "The pen is already in use by another download.";
-    case DUVO_E_NOTOPEN:
+    case DUVO_E_NOTOPEN: {
+      const scrivel::PenConfig config = scrivel::ReadPenConfig();
+      if (config.port == -1 && ports::WantsDiscovery(config)) {
+        const ports::ReceiverSearch found = ports::FindReceiver(config);
+        if (found.devnode.empty())
+          return QString("The pen was not found: %1.").arg(QString::fromStdString(found.problem));
+        return QString("The pen's receiver %1 could not be opened: check that you may use it "
+                       "(the package's udev rule gives it to the desktop's user).")
+            .arg(QString::fromStdString(found.devnode));
+      }
       return "The pen was not found: check that its receiver is connected.";
+    }
     default:
       return QString("The pen could not be opened (error 0x%1).").arg(code, 8, 16, QChar('0'));
   }

@@ -1,17 +1,21 @@
 #pragma once
 // One download of the pen's stored pages: open the pen, download every note,
-// turn each page into a picture and a JPG file in a folder, optionally erase
-// the pen, close it. The application's main window and the command-line tool
+// turn each page into a picture and a JPG file in a folder, write the PDF and
+// the Xournal++ document of all pages beside them, optionally erase the pen,
+// close it. The application's main window and the command-line tool
 // both run it; they differ only in how they ask for the folder and show progress.
 
 #include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
+
+#include "pages/downloadedpage.h"
 
 class PenDownload {
  public:
@@ -38,6 +42,9 @@ class PenDownload {
     int pageCount = 0;
     QString folder;
     std::vector<int> failedPages;  // pages whose file could not be written or read back
+    QStringList failedDocuments;   // "<file>: <reason>" for each document not written
+    // Every page file and both documents are on disk: the pen may be erased.
+    bool allSaved() const { return failedPages.empty() && failedDocuments.isEmpty(); }
   };
 
   PenDownload() = default;
@@ -54,7 +61,8 @@ class PenDownload {
   // The steps of Run, for a caller that asks for the folder on another
   // thread. Download blocks until every note is read (outcome Saved means
   // "pages to save"); SavePages renders and writes every page into the
-  // folder (created when missing) and fills result.failedPages.
+  // folder (created when missing), then writes the page documents, and fills
+  // result.failedPages and result.failedDocuments.
   Result Download(const Callbacks& callbacks);
   void SavePages(Result& result, const QString& folder, const Callbacks& callbacks);
   // Empties the pen's memory; true on success.
@@ -65,6 +73,9 @@ class PenDownload {
   bool isOpen() const { return m_open; }
 
  private:
+  // Page `page` (from 1) with its strokes, time stamp and flags.
+  static std::optional<DownloadedPage> FetchPage(int page);
+
   bool m_open = false;
 };
 

@@ -28,25 +28,26 @@ void CFitScaler::AvFree::operator()(uint8_t* data) const { av_free(data); }
 
 CFitScaler::~CFitScaler() { sws_freeContext(m_context); }
 
-QRect CFitScaler::FitRect(int width, int height) {
+QRect CFitScaler::FitRect(int width, int height, int targetWidth, int targetHeight) {
   if (width <= 0 || height <= 0) return {};
-  int fitWidth = kWidth;
-  int fitHeight = kHeight;
-  // Compare width / height with 352 / 288 without rounding.
-  if (int64_t{width} * kHeight > int64_t{height} * kWidth)
-    fitHeight = static_cast<int>((int64_t{height} * kWidth + width / 2) / width);
+  int fitWidth = targetWidth;
+  int fitHeight = targetHeight;
+  // Compare width / height with the target's without rounding.
+  if (int64_t{width} * targetHeight > int64_t{height} * targetWidth)
+    fitHeight = static_cast<int>((int64_t{height} * targetWidth + width / 2) / width);
   else
-    fitWidth = static_cast<int>((int64_t{width} * kHeight + height / 2) / height);
+    fitWidth = static_cast<int>((int64_t{width} * targetHeight + height / 2) / height);
   fitWidth = std::max(2, EvenDown(fitWidth));
   fitHeight = std::max(2, EvenDown(fitHeight));
-  return QRect(EvenDown((kWidth - fitWidth) / 2), EvenDown((kHeight - fitHeight) / 2), fitWidth, fitHeight);
+  return QRect(EvenDown((targetWidth - fitWidth) / 2), EvenDown((targetHeight - fitHeight) / 2), fitWidth,
+               fitHeight);
 }
 
 bool CFitScaler::Scale(const uint8_t* bgr, int width, int height, uint8_t* yuv) {
   if (width <= 0 || height <= 0) return false;
   // The scaler is set up again whenever the window's size changes.
   if (m_context == nullptr || width != m_sourceWidth || height != m_sourceHeight) {
-    m_fit = FitRect(width, height);
+    m_fit = FitRect(width, height, m_width, m_height);
     m_context = sws_getCachedContext(m_context, width, height, AV_PIX_FMT_BGR24, m_fit.width(),
                                       m_fit.height(), AV_PIX_FMT_YUV420P, kScaleFlags, nullptr,
                                       nullptr, nullptr);
@@ -84,12 +85,13 @@ bool CFitScaler::Scale(const uint8_t* bgr, int width, int height, uint8_t* yuv) 
   sws_scale(m_context, sourcePlanes, sourceStrides, 0, height, scaledPlanes, scaledStrides);
 
   // The whole picture white, then the fitted part copied into its place.
-  uint8_t* planes[3] = {yuv, yuv + kWidth * kHeight, yuv + kWidth * kHeight * 5 / 4};
-  std::memset(planes[0], kWhiteY, size_t{kWidth} * kHeight);
-  std::memset(planes[1], kWhiteUV, size_t{kWidth} * kHeight / 2);
+  const size_t luma = static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
+  uint8_t* planes[3] = {yuv, yuv + luma, yuv + luma * 5 / 4};
+  std::memset(planes[0], kWhiteY, luma);
+  std::memset(planes[1], kWhiteUV, luma / 2);
   for (int plane = 0; plane < 3; ++plane) {
     const int shift = plane == 0 ? 0 : 1;
-    const int stride = kWidth >> shift;
+    const int stride = m_width >> shift;
     const int left = m_fit.x() >> shift;
     const int top = m_fit.y() >> shift;
     const int rowBytes = fitWidth >> shift;

@@ -1,8 +1,9 @@
 #pragma once
-// Turns a BGR24 picture of any size into one 352 x 288 planar YUV 4:2:0
-// picture (152064 bytes: Y 352 x 288, then U and V 176 x 144 each). The
-// picture keeps its aspect ratio: it is scaled with the sinc filter to fit
-// inside 352 x 288, centred, and the rest is the canvas's white.
+// Turns a BGR24 picture of any size into one planar YUV 4:2:0 picture of the
+// target size, 352 x 288 unless chosen otherwise (152064 bytes: Y 352 x 288,
+// then U and V 176 x 144 each). The picture keeps its aspect ratio: it is
+// scaled with the sinc filter to fit inside the target, centred, and the
+// rest is the canvas's white.
 
 #include <QRect>
 
@@ -10,20 +11,23 @@
 #include <cstdint>
 #include <memory>
 
+#include "media/recordingformat.h"
+
 struct SwsContext;
 
 namespace scrivel {
 
 class CFitScaler {
  public:
-  static constexpr int kWidth = 352;
-  static constexpr int kHeight = 288;
-  static constexpr size_t kPictureBytes = size_t{kWidth} * kHeight * 3 / 2;  // 152064
+  static constexpr int kWidth = kPictureWidth;
+  static constexpr int kHeight = kPictureHeight;
+  static constexpr size_t kPictureBytes = scrivel::kPictureBytes;
   // White as the scaler turns BGR 255, 255, 255 into limited-range YUV.
   static constexpr uint8_t kWhiteY = 235;
   static constexpr uint8_t kWhiteUV = 128;
 
-  CFitScaler() = default;
+  // `width` and `height` (even) are the target's.
+  explicit CFitScaler(int width = kWidth, int height = kHeight) : m_width(width), m_height(height) {}
   ~CFitScaler();
   CFitScaler(const CFitScaler&) = delete;
   CFitScaler& operator=(const CFitScaler&) = delete;
@@ -31,14 +35,16 @@ class CFitScaler {
   // The part of the 352 x 288 picture that a width x height picture fills:
   // the largest rectangle of its aspect ratio inside, centred, with even
   // position and size (the chroma planes have half the resolution).
-  static QRect FitRect(int width, int height);
+  static QRect FitRect(int width, int height, int targetWidth = kWidth, int targetHeight = kHeight);
+  size_t pictureBytes() const { return PictureBytes(m_width, m_height); }
 
   // Scales `bgr` (width x height x 3 bytes, rows packed) into `yuv`
-  // (kPictureBytes). False when the scaler cannot be set up; `yuv` is then
+  // (pictureBytes()). False when the scaler cannot be set up; `yuv` is then
   // left untouched.
   bool Scale(const uint8_t* bgr, int width, int height, uint8_t* yuv);
 
  private:
+  int m_width, m_height;  // the target
   SwsContext* m_context = nullptr;
   int m_sourceWidth = 0;
   int m_sourceHeight = 0;

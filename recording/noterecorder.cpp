@@ -1,49 +1,51 @@
 #include "noterecorder.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
 #include <QMessageBox>
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <thread>
 
 #include "common/trace.h"
-#include "lang/languagestrings.h"
-#include "media/audioencode.h"
-#include "media/avitomp4.h"
-#include "media/yuvtoh264.h"
-#include "recording/progressrun.h"
+#include "recording/recordingsettings.h"
 #include "recording/recordingstate.h"
 
 namespace scrivel {
+namespace {
+
+const QString kCaption = QStringLiteral("Scrivel");
+
+int64_t SoundBytesFor(int64_t ms) { return CWaveIn::BytesFor(ms * 1'000'000); }
+
+}  // namespace
 
 CNoteRecorder::CNoteRecorder(QWidget* window, GrabFunction grab, QObject* parent)
     : QObject(parent),
       m_window(window),
       m_waveIn(std::make_unique<CWaveIn>()),
       m_capture(std::move(grab)),
-      m_saveDialog(&CNoteRecorder::AskSavePath) {
+      m_saveDialog(&scrivel::AskSavePath) {
   g_recording.nState = 0;
   m_timer.setTimerType(Qt::PreciseTimer);
   m_timer.setInterval(kTickMs);
   connect(&m_timer, &QTimer::timeout, this, &CNoteRecorder::OnTimer);
+  // The sound's segments follow the recording's clock.
+  m_waveIn->SetSegmentClock([this] { return SegmentMs() * 1'000'000; });
 }
 
 CNoteRecorder::~CNoteRecorder() {
-  if (g_recording.nState != 1) return;
-  // Without a window to ask from, the recording is ended and dropped.
   StopTimer();
   g_recording.bCapture = 0;
   m_capture.Close();
-  m_waveIn.reset();  // ends the sound capture and closes the raw sound file
+  m_waveIn.reset();  // ends the sound capture
+  m_soundTarget = nullptr;
+  if (g_recording.nState != 1) return;
+  // Without a window to ask from, the recording is finished where it is and
+  // left for the next start, which offers to save it.
+  if (m_writer) m_writer->Finish(g_recording.bPaused ? g_recording.nOffset : CurrentElapsed());
+  m_writer.reset();
+  m_folder.Release();
   g_recording.nState = 0;
   g_recording.bPaused = 0;
   g_recording.nOffset = 0;
-  DeleteIntermediateFiles();
 }
 
 void CNoteRecorder::OnRecordButton() {
@@ -62,13 +64,19 @@ void CNoteRecorder::OnPauseButton() {
 
 void CNoteRecorder::OnTimer() {
   if (g_recording.bCapture != 1) return;
+  if (m_writer && m_writer->failed()) {
+    StopAfterFailure();
+    return;
+  }
   g_recording.bCapture = 0;
-  const bool captured = m_capture.ScreenToYUV();
+  const int elapsed = CurrentElapsed();
+  const bool captured = m_capture.ScreenToYUV(elapsed / 1000);
   g_recording.bCapture = 1;
-  g_recording.nElapsed = CurrentElapsed();
-  // The list holds one entry per picture in the file, and only those.
+  g_recording.nElapsed = elapsed;
+  // The list holds one entry per picture handed to the encoder, and only those.
   if (captured) g_recording.vecFrameSeconds.push_back(g_recording.nElapsed / 1000);
   SetClockText(ClockText(g_recording.nElapsed));
+  if (m_writer) m_writer->KeepSoundUp(SoundBytesFor(SegmentMs()));
 }
 
 bool CNoteRecorder::OnNoteClosing() {
@@ -77,20 +85,10 @@ bool CNoteRecorder::OnNoteClosing() {
   return true;
 }
 
-QString CNoteRecorder::AskSavePath(QWidget* owner) {
-  QFileDialog dialog(owner, QString(), QString(), QStringLiteral("*.mp4"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(QStringLiteral("mp4"));
-  dialog.selectFile(QStringLiteral("Note.mp4"));
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
-}
-
 void CNoteRecorder::Start() {
   g_recording.vecFrameSeconds.clear();
   g_recording.bPaused = 0;
+  g_recording.nOffset = 0;
   ShowControls(true);
   SetPauseImage(kPauseRunningImage);
   SetClockText(QStringLiteral("00:00:00"));
@@ -98,27 +96,61 @@ void CNoteRecorder::Start() {
   FocusWindow();
 
   TakeRecordingPaths();
-  // Sound is written from here on, and the clock starts with it.
-  if (!StartSound("wb")) return;
-  g_recording.nState = 1;
-  g_recording.bCapture = 1;
-  if (!m_capture.Open(g_recording.strYuvPath)) {
-    // Without the picture file there is nothing to record: end at once and
-    // say why, rather than run a clock over a recording that cannot be saved.
-    Stop(false);
-    QMessageBox::warning(m_window, QStringLiteral("Scrivel"),
-                         QStringLiteral("The recording cannot start: %1 cannot be created.")
-                             .arg(QString::fromStdString(g_recording.strYuvPath)));
+  if (!m_folder.Create(g_recording.strTempFolder)) {
+    CannotStart(QStringLiteral("the temporary folder %1 cannot be written (%2).")
+                    .arg(g_recording.strTempFolder, m_folder.errorText()));
     return;
   }
+  g_recording.strRecordingFolder = m_folder.path();
+  g_recording.strVideoPath = m_folder.videoPath();
+  if (!StartSound()) {
+    m_folder.Remove();
+    return;
+  }
+  if (!OpenWriter()) return;
+  g_recording.nState = 1;
+  g_recording.bCapture = 1;
+  m_capture.Open(m_writer.get());
   StartTimer();
-  g_recording.dwStartTick = Now();
+  // Sound is written from here on, and the clock starts with it.
+  StartSegment();
   g_recording.nElapsed = 0;
   SetClockText(QStringLiteral("00:00:00"));
 }
 
-bool CNoteRecorder::StartSound(const char* mode) {
-  m_waveIn->SetRawFile(std::fopen(g_recording.strPcmPath.c_str(), mode));
+bool CNoteRecorder::OpenWriter() {
+  CRecordingWriter::Options options;
+  options.path = g_recording.strVideoPath.toStdString();
+  // The user's choice of picture, read at every start.
+  const QSize size = RecordingPictureSize(m_window ? m_window->size() : QSize());
+  options.width = size.width();
+  options.height = size.height();
+  options.withSound = g_recording.nSoundResult == 0;
+  m_writer = std::make_unique<CRecordingWriter>();
+  const MediaResult opened = m_writer->Open(options);
+  if (opened == MediaResult::Ok) return true;
+  if (g_recording.nSoundResult == 0) m_waveIn->StopWaveIn();
+  m_writer.reset();
+  CannotStart(QStringLiteral("%1 cannot be created (%2).").arg(g_recording.strVideoPath, MediaResultName(opened)));
+  return false;
+}
+
+void CNoteRecorder::CannotStart(const QString& why) {
+  // Nothing to record into: end at once and say why, rather than run a
+  // clock over a recording that cannot be saved.
+  m_folder.Remove();
+  g_recording.strRecordingFolder.clear();
+  g_recording.strVideoPath.clear();
+  ShowControls(false);
+  SetRecordImage(kRecordIdleImage);
+  FocusWindow();
+  QMessageBox::warning(m_window, kCaption, QStringLiteral("The recording cannot start: %1").arg(why));
+}
+
+bool CNoteRecorder::StartSound() {
+  m_waveIn->SetSoundSink([this](const char* data, size_t bytes) {
+    if (CRecordingWriter* writer = m_soundTarget.load()) writer->AddSound(data, bytes);
+  });
   m_busy = true;
   g_recording.nSoundResult = m_waveIn->StartWaveIn();
   m_busy = false;
@@ -128,38 +160,55 @@ bool CNoteRecorder::StartSound(const char* mode) {
     FocusWindow();
     return false;
   }
-  if (g_recording.nSoundResult == 0) m_waveIn->SetWriteFlag();
   return true;
 }
 
+void CNoteRecorder::StartSegment() {
+  m_soundTarget = m_writer.get();
+  g_recording.dwStartTick = Now();
+  if (g_recording.nSoundResult == 0) m_waveIn->SetWriteFlag();
+}
+
+void CNoteRecorder::EndSegment(int64_t segmentMs) {
+  if (m_writer) m_writer->EndSoundSegment(SoundBytesFor(segmentMs));
+}
+
 void CNoteRecorder::Pause() {
-  if (g_recording.nSoundResult == 0) m_waveIn->ResetWaveIn();
+  m_busy = true;
   // The recording time up to this moment: the sound of the segment reaches
   // up to here as well, so sound and pictures stay in step after the resume.
-  g_recording.nElapsed = CurrentElapsed();
+  const int64_t segmentMs = SegmentMs();
+  g_recording.nElapsed = static_cast<int>(segmentMs) + g_recording.nOffset;
+  if (g_recording.nSoundResult == 0) m_waveIn->ResetWaveIn();
+  EndSegment(segmentMs);
   g_recording.nOffset = g_recording.nElapsed;
   SetPauseImage(kPausePausedImage);
   FocusWindow();
   g_recording.bPaused = 1;
   StopTimer();
-  m_waveIn->CloseRawFile();
+  m_busy = false;
 }
 
 void CNoteRecorder::Resume() {
   // Declined: stays paused; the next press of the record button ends the recording.
-  if (!StartSound("ab")) return;
+  if (!StartSound()) return;
   SetPauseImage(kPauseRunningImage);
   FocusWindow();
   g_recording.bPaused = 0;
   StartTimer();
-  g_recording.dwStartTick = Now();
+  StartSegment();
 }
 
 void CNoteRecorder::Stop(bool offerSave) {
   m_busy = true;
   // No tick captures from here on, also while the sound's tail is read.
   g_recording.bCapture = 0;
+  const bool paused = g_recording.bPaused == 1;
+  const int64_t segmentMs = paused ? 0 : SegmentMs();
+  const int recordedMs = static_cast<int>(segmentMs) + g_recording.nOffset;
   if (g_recording.nSoundResult == 0) m_waveIn->StopWaveIn();
+  if (!paused) EndSegment(segmentMs);
+  m_soundTarget = nullptr;
   g_recording.nOffset = 0;
   g_recording.bPaused = 0;
   ShowControls(false);
@@ -169,60 +218,41 @@ void CNoteRecorder::Stop(bool offerSave) {
   StopTimer();
   m_capture.Close();
   g_recording.bCapture = 0;
+  g_recording.nRecordedMs = recordedMs;
 
-  const QString path = offerSave && m_saveDialog ? m_saveDialog(m_window) : QString();
-  if (!path.isEmpty()) EncodeAndSave(path);
-  DeleteIntermediateFiles();
+  const bool finished = m_writer && m_writer->Finish(recordedMs) == MediaResult::Ok;
+  const int64_t padded = m_writer ? m_writer->paddedBytes() : 0;
+  if (padded > 0)
+    QMessageBox::information(m_window, kCaption,
+                             QStringLiteral("The microphone stopped delivering sound during the recording; "
+                                            "%1 s of it are silent.")
+                                 .arg(double(padded) / kSoundBytesPerSecond, 0, 'f', 1));
+  if (offerSave) SaveOrDiscard(finished);
+  m_writer.reset();
+  m_folder.Remove();
+  g_recording.strRecordingFolder.clear();
+  g_recording.strVideoPath.clear();
   m_busy = false;
 }
 
-void CNoteRecorder::EncodeAndSave(const QString& path) {
-  const std::string temp = g_recording.strTempFolder.toStdString();
-  const std::vector<int> seconds = g_recording.vecFrameSeconds;
-  const std::string output = path.toStdString();
-  MediaResult saved = MediaResult::Failed;
-  RunWithProgress(m_window, [&](const ProgressReport& report) {
-    // The two encoders read and write separate files: they run side by side,
-    // and the progress shown is that of the slower one.
-    std::atomic<double> soundDone{0}, picturesDone{0};
-    auto reportEncoders = [&] { report(std::min(soundDone.load(), picturesDone.load()) * 2 / 3); };
-    std::thread sound([&] {
-      audio_encode_example(temp, [&](double fraction) {
-        soundDone = fraction;
-        reportEncoders();
-      });
-      soundDone = 1;
-    });
-    YUVTOH264(temp, seconds, [&](double fraction) {
-      picturesDone = fraction;
-      reportEncoders();
-    });
-    picturesDone = 1;
-    sound.join();
-    saved = AVITOMP4(temp, output, [&](double fraction) { report((2 + fraction) / 3); });
-  });
-  const QString caption = QStringLiteral("Scrivel");
-  if (saved == MediaResult::EmptyOutputPath)
-    QMessageBox::information(m_window, caption, g_strings.Get(10007));
-  else if (Succeeded(saved))
-    QMessageBox::information(m_window, caption, g_strings.Get(10005));
-  else
-    QMessageBox::warning(m_window, caption, QStringLiteral("The video could not be saved to %1.").arg(path));
-
-  if (!Succeeded(saved)) return;
-  // The mail folder gets a copy of the saved video; the share dialog offers
-  // the video only once that copy is there.
-  const QString mailFolder = MailFolder(g_recording.strTempFolder);
-  QDir().mkpath(mailFolder);
-  const QString mailCopy = mailFolder + QStringLiteral("Note.mp4");
-  QFile::remove(mailCopy);
-  if (QFile::copy(path, mailCopy)) g_recording.bVideoReady = 1;
+void CNoteRecorder::StopAfterFailure() {
+  const QString why = QString::fromStdString(m_writer->failure());
+  QMessageBox::warning(m_window, kCaption,
+                       QStringLiteral("The recording stopped: the temporary folder %1 cannot be written (%2). "
+                                      "What was recorded can be saved now.")
+                           .arg(g_recording.strTempFolder, why));
+  Stop(true);
 }
 
-void CNoteRecorder::DeleteIntermediateFiles() {
-  for (const std::string* path : {&g_recording.strPcmPath, &g_recording.strAacPath, &g_recording.strYuvPath,
-                                  &g_recording.strH264Path}) {
-    if (!path->empty()) std::remove(path->c_str());
+void CNoteRecorder::SaveOrDiscard(bool finished) {
+  // A save that fails asks again: the recording is only dropped on the
+  // user's word.
+  for (;;) {
+    const QString path = AskSavePathOrDiscard(m_window, m_saveDialog);
+    if (path.isEmpty()) return;
+    const SaveOutcome outcome = SaveRecording(g_recording.strVideoPath, finished, path, g_recording.strTempFolder);
+    ShowSaveOutcome(m_window, outcome, path);
+    if (outcome.saved) return;
   }
 }
 
@@ -233,9 +263,9 @@ int64_t CNoteRecorder::Now() const {
       .count();
 }
 
-int CNoteRecorder::CurrentElapsed() const {
-  return static_cast<int>(Now() - g_recording.dwStartTick) + g_recording.nOffset;
-}
+int64_t CNoteRecorder::SegmentMs() const { return Now() - g_recording.dwStartTick; }
+
+int CNoteRecorder::CurrentElapsed() const { return static_cast<int>(SegmentMs()) + g_recording.nOffset; }
 
 void CNoteRecorder::StartTimer() {
   m_timer.start();

@@ -17,11 +17,6 @@ QString MailFolder(const QString& tempFolder) { return tempFolder + QStringLiter
 
 void TakeRecordingPaths() {
   g_recording.strTempFolder = RecordingTempFolder();
-  const std::string folder = g_recording.strTempFolder.toStdString();
-  g_recording.strPcmPath = folder + "Note.pcm";
-  g_recording.strYuvPath = folder + "Note.yuv";
-  g_recording.strH264Path = folder + "Note.h264";
-  g_recording.strAacPath = folder + "Note.aac";
 }
 
 QString ClockText(int elapsedMs) {

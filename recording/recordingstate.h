@@ -23,8 +23,11 @@ struct RecordingState {
   // which it was taken. Emptied when a recording starts.
   std::vector<int> vecFrameSeconds;
   int bVideoReady = 0;  // 1 once an MP4 is in the mail folder; never cleared
+  int nRecordedMs = 0;  // the length of the last recording, pauses excluded (ms)
   QString strTempFolder;  // ends with "/"
-  std::string strPcmPath, strYuvPath, strH264Path, strAacPath;
+  // The recording's private folder (ends with "/") and the MP4 written in it
+  // while it runs; empty when none.
+  QString strRecordingFolder, strVideoPath;
 };
 
 extern RecordingState g_recording;
@@ -33,7 +36,7 @@ extern RecordingState g_recording;
 QString RecordingTempFolder();
 // The mail folder inside the temporary folder: "<temp>FMMAPI/".
 QString MailFolder(const QString& tempFolder);
-// Fills the temp folder and the four intermediate paths of g_recording.
+// Takes the temp folder into g_recording.
 void TakeRecordingPaths();
 
 // "HH:MM:SS" of a recording time in ms (hours not limited to 24).

@@ -1,6 +1,7 @@
 #include "screencapture.h"
 
 #include "common/trace.h"
+#include "media/recordingwriter.h"
 #include "recording/screentobgr.h"
 
 namespace scrivel {
@@ -9,18 +10,16 @@ CScreenCapture::CScreenCapture(GrabFunction grab) : m_grab(std::move(grab)) {}
 
 CScreenCapture::~CScreenCapture() { Close(); }
 
-bool CScreenCapture::Open(const std::string& path) {
+void CScreenCapture::Open(CRecordingWriter* writer) {
   Close();
-  m_file = std::fopen(path.c_str(), "wb");
-  if (m_file == nullptr) return false;
+  m_target = writer;
   m_closing = false;
   m_failed = false;
   m_open = true;
   m_writer = std::thread(&CScreenCapture::Run, this);
-  return true;
 }
 
-bool CScreenCapture::ScreenToYUV() {
+bool CScreenCapture::ScreenToYUV(int second) {
   Trace("进入ScreenToYUV函数");
   if (!m_open) return false;
   QImage picture = m_grab ? m_grab() : QImage();
@@ -30,7 +29,7 @@ bool CScreenCapture::ScreenToYUV() {
     m_open = false;
     return false;
   }
-  m_queue.push_back(std::move(picture));
+  m_queue.push_back(Tick{std::move(picture), second});
   m_wake.notify_one();
   return true;
 }
@@ -43,36 +42,33 @@ void CScreenCapture::Close() {
   }
   m_wake.notify_one();
   m_writer.join();
-  std::fclose(m_file);
-  m_file = nullptr;
+  m_target = nullptr;
   m_open = false;
 }
 
-bool CScreenCapture::WritePicture(const QImage& picture, CFitScaler& scaler, std::vector<uint8_t>& bgr,
-                                  std::vector<uint8_t>& yuv, std::FILE* file) {
+bool CScreenCapture::ConvertPicture(const QImage& picture, CFitScaler& scaler, std::vector<uint8_t>& bgr,
+                                    std::vector<uint8_t>& yuv) {
   // A picture the window could not render becomes a white one of the canvas's size.
   const int width = picture.isNull() ? CFitScaler::kWidth : picture.width();
   const int height = picture.isNull() ? CFitScaler::kHeight : picture.height();
   bgr.resize(static_cast<size_t>(width) * height * 3);
   screen_to_bgr(picture, 0, 0, width, height, bgr.data());
-  yuv.resize(CFitScaler::kPictureBytes);
-  if (!scaler.Scale(bgr.data(), width, height, yuv.data())) return false;
-  // Write errors are not fatal: the recording goes on.
-  std::fwrite(yuv.data(), 1, yuv.size(), file);
-  return true;
+  yuv.resize(scaler.pictureBytes());
+  return scaler.Scale(bgr.data(), width, height, yuv.data());
 }
 
 void CScreenCapture::Run() {
-  CFitScaler scaler;
+  CFitScaler scaler(m_target->options().width, m_target->options().height);
   std::vector<uint8_t> bgr, yuv;
   std::unique_lock lock(m_mutex);
   for (;;) {
     m_wake.wait(lock, [this] { return !m_queue.empty() || m_closing; });
     if (m_queue.empty()) return;  // closing, and everything is written
-    QImage picture = std::move(m_queue.front());
+    Tick tick = std::move(m_queue.front());
     m_queue.pop_front();
     lock.unlock();
-    const bool written = m_failed ? false : WritePicture(picture, scaler, bgr, yuv, m_file);
+    const bool written = !m_failed && ConvertPicture(tick.picture, scaler, bgr, yuv);
+    if (written) m_target->AddPicture(yuv, tick.second);
     lock.lock();
     if (!written) {
       // No scaler: no more pictures for this recording.

@@ -36,7 +36,7 @@ CWaveIn::~CWaveIn() {
       [worker, target] {
         worker->Execute([worker, target] {
           worker->Finish(target, false);
-          worker->CloseRawFile();
+          worker->ReleaseSink();
         });
       },
       Qt::BlockingQueuedConnection);
@@ -44,20 +44,20 @@ CWaveIn::~CWaveIn() {
   m_thread.wait();
 }
 
-void CWaveIn::SetRawFile(std::FILE* file) {
-  m_hasFile = file != nullptr;
-  if (file == nullptr) return;
+void CWaveIn::SetSoundSink(SoundSink sink) {
+  m_hasSink = static_cast<bool>(sink);
+  if (!sink) return;
   CWaveInWorker* worker = m_worker;
-  Post([worker, file] { worker->AdoptRawFile(file); });
+  Post([worker, sink = std::move(sink)] { worker->AdoptSink(sink); });
 }
 
 int CWaveIn::StartWaveIn() {
   Trace("进入StartWaveIn函数");
-  if (!m_hasFile) return -1;
+  if (!m_hasSink) return -1;
   const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
   MediaPrint("Has Wave Num:%d\n", static_cast<int>(inputs.size()));
   if (inputs.isEmpty()) {
-    CloseRawFile();
+    ReleaseSoundSink();
     return AskRecordWithoutSound();
   }
   const QAudioDevice device =
@@ -88,7 +88,7 @@ int CWaveIn::StartWaveIn() {
   Trace("sound input %s delivers no sound", device.id().constData());
   Post([worker] { worker->Finish(-1, false); });
   m_deviceOpen = false;
-  CloseRawFile();
+  ReleaseSoundSink();
   return AskRecordWithoutSound();
 }
 
@@ -109,18 +109,18 @@ int64_t CWaveIn::BytesFor(int64_t nanoseconds) {
 
 int64_t CWaveIn::SegmentTarget() const {
   if (!m_deviceOpen || !m_writeFlag.load() || !m_segment.isValid()) return -1;
-  return BytesFor(m_segment.nsecsElapsed());
+  return BytesFor(m_segmentClock ? m_segmentClock() : m_segment.nsecsElapsed());
 }
 
 void CWaveIn::StopWaveIn() {
   Trace("进入StopWaveIn函数");
   const int64_t target = SegmentTarget();
   m_deviceOpen = false;
-  m_hasFile = false;
+  m_hasSink = false;
   CWaveInWorker* worker = m_worker;
   Post([worker, target] {
     worker->Finish(target, true);
-    worker->CloseRawFile();
+    worker->ReleaseSink();
   });
   WaitForSync();
 }
@@ -130,12 +130,13 @@ void CWaveIn::ResetWaveIn() {
   m_deviceOpen = false;
   CWaveInWorker* worker = m_worker;
   Post([worker, target] { worker->Finish(target, false); });
+  WaitForSync();
 }
 
-void CWaveIn::CloseRawFile() {
-  m_hasFile = false;
+void CWaveIn::ReleaseSoundSink() {
+  m_hasSink = false;
   CWaveInWorker* worker = m_worker;
-  Post([worker] { worker->CloseRawFile(); });
+  Post([worker] { worker->ReleaseSink(); });
 }
 
 // Waits until the audio thread has run everything queued so far.
@@ -157,7 +158,7 @@ bool CWaveIn::WaitForSync() {
   return synced;
 }
 
-int CWaveIn::rawFileCloses() const { return m_worker->rawFileCloses(); }
+int CWaveIn::sinkReleases() const { return m_worker->sinkReleases(); }
 int64_t CWaveIn::bytesWritten() const { return m_worker->bytesWritten(); }
 
 }  // namespace scrivel

@@ -32,8 +32,8 @@ int ProcessClock() {
 
 QAudioFormat SoundFormat() {
   QAudioFormat format;
-  format.setSampleRate(44100);
-  format.setChannelCount(2);
+  format.setSampleRate(kSampleRate);
+  format.setChannelCount(kSoundChannels);
   format.setSampleFormat(QAudioFormat::Int16);
   return format;
 }
@@ -47,7 +47,7 @@ CWaveInWorker::CWaveInWorker(std::atomic<bool>& writeFlag)
 
 CWaveInWorker::~CWaveInWorker() {
   CloseDevice();
-  CloseRawFile();
+  ReleaseSink();
 }
 
 void CWaveInWorker::Execute(std::function<void()> command) {
@@ -62,9 +62,9 @@ void CWaveInWorker::Execute(std::function<void()> command) {
   m_executing = false;
 }
 
-void CWaveInWorker::AdoptRawFile(std::FILE* file) {
-  CloseRawFile();
-  m_file = file;
+void CWaveInWorker::AdoptSink(SoundSink sink) {
+  ReleaseSink();
+  m_sink = std::move(sink);
 }
 
 void CWaveInWorker::Open(const QAudioDevice& device, int deviceIndex, int segment) {
@@ -115,6 +115,12 @@ void CWaveInWorker::Take(const char* data, int64_t size) {
   while (size > 0) {
     const int n = static_cast<int>(std::min<int64_t>(size, kBufferBytes - m_fill));
     std::memcpy(m_buffer.data() + m_fill, data, static_cast<size_t>(n));
+    // The sound goes on at once, so the recording's file is never more
+    // than a read behind the microphone.
+    if (m_sink) {
+      m_sink(data, static_cast<size_t>(n));
+      m_bytesWritten += n;
+    }
     m_fill += n;
     m_taken += n;
     data += n;
@@ -126,10 +132,6 @@ void CWaveInWorker::Take(const char* data, int64_t size) {
 // A buffer is done: full, or cut short by a pause or the stop.
 void CWaveInWorker::CompleteBuffer() {
   MediaPrint("getdate id:%d size:%d timestemp:%d\n", m_bufferId, m_fill, ProcessClock());
-  if (m_file != nullptr && m_fill > 0) {
-    const size_t written = std::fwrite(m_buffer.data(), 1, static_cast<size_t>(m_fill), m_file);
-    m_bytesWritten += static_cast<int64_t>(written);
-  }
   m_fill = 0;
   m_bufferId = (m_bufferId + 1) % kBufferCount;
 }
@@ -161,11 +163,10 @@ void CWaveInWorker::Finish(int64_t targetBytes, bool stopLines) {
   CloseDevice();
 }
 
-void CWaveInWorker::CloseRawFile() {
-  if (m_file == nullptr) return;
-  std::fclose(m_file);
-  m_file = nullptr;
-  ++m_fileCloses;
+void CWaveInWorker::ReleaseSink() {
+  if (!m_sink) return;
+  m_sink = nullptr;
+  ++m_sinkReleases;
 }
 
 // Stopping the source deletes the device it reads from.

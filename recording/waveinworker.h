@@ -1,7 +1,7 @@
 #pragma once
 // The sound capture's side on the audio thread: a QAudioSource in pull mode
-// on the chosen input, three one-second buffers filled in turn, and the raw
-// sound file they are written to. Every call runs on the audio thread, as a
+// on the chosen input, three one-second buffers filled in turn (each printed
+// when complete), and the sound sink that receives the sound as it arrives. Every call runs on the audio thread, as a
 // command through Execute, in the order CWaveIn queued it.
 
 #include <QAudioDevice>
@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+#include "media/recordingformat.h"
+
 class QAudioSource;
 class QIODevice;
 
@@ -26,7 +28,7 @@ class CWaveInWorker : public QObject {
   Q_OBJECT
 
  public:
-  static constexpr int kBufferBytes = 176400;  // one second of 44100 Hz stereo 16-bit sound
+  static constexpr int kBufferBytes = kSoundBytesPerSecond;  // one second of sound
   static constexpr int kBufferCount = 3;
   // How long the drain at a pause or stop waits for the sound that was
   // captured before it to arrive.
@@ -42,8 +44,9 @@ class CWaveInWorker : public QObject {
   // that way waits for the one running instead of cutting in.
   void Execute(std::function<void()> command);
 
-  // Takes over an open raw sound file (closing one still held).
-  void AdoptRawFile(std::FILE* file);
+  using SoundSink = std::function<void(const char* data, size_t bytes)>;
+  // Sound taken from now on goes to `sink` (replacing one still held).
+  void AdoptSink(SoundSink sink);
   // Opens and starts `device`; emits running(segment) once the sound arrives
   // at the pace it is captured, or failed(segment). `deviceIndex` is printed.
   void Open(const QAudioDevice& device, int deviceIndex, int segment);
@@ -52,11 +55,11 @@ class CWaveInWorker : public QObject {
   // buffer, stops and closes the device and clears the write flag. With
   // `stopLines` it prints the stop's "Start Stop/Reset/Close" lines.
   void Finish(int64_t targetBytes, bool stopLines);
-  void CloseRawFile();
+  void ReleaseSink();
   // Emits synced(id) once every call queued before it has run.
   void Sync(int id) { emit synced(id); }
 
-  int rawFileCloses() const { return m_fileCloses.load(); }
+  int sinkReleases() const { return m_sinkReleases.load(); }
   int64_t bytesWritten() const { return m_bytesWritten.load(); }
 
  signals:
@@ -76,7 +79,7 @@ class CWaveInWorker : public QObject {
   bool m_executing = false;
   std::unique_ptr<QAudioSource> m_source;
   QIODevice* m_io = nullptr;
-  std::FILE* m_file = nullptr;
+  SoundSink m_sink;
   int m_segment = 0;
   bool m_running = false;       // sound arrives live (the backlog of the start is behind)
   QElapsedTimer m_sinceOpen;
@@ -86,7 +89,7 @@ class CWaveInWorker : public QObject {
   std::vector<char> m_buffer;   // the buffer being filled
   int m_fill = 0;
   int m_bufferId = 0;
-  std::atomic<int> m_fileCloses{0};
+  std::atomic<int> m_sinkReleases{0};
   std::atomic<int64_t> m_bytesWritten{0};
 };
 

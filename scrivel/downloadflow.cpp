@@ -84,13 +84,8 @@ void CDownloadFlow::OnNotesRead() {
 void CDownloadFlow::OnPagesSaved() {
   CloseProgress();
   m_dlg->UpdateTotalScreens();
-  if (!m_result.failedPages.empty()) {
-    QStringList pages;
-    for (const int page : m_result.failedPages) pages << QString::number(page);
-    ShowMessage(tr("Pages %1 could not be saved in %2. The pen was not erased, so its notes "
-                   "are still there: choose another folder and download again.")
-                    .arg(pages.join(QStringLiteral(", ")), m_result.folder),
-                true);
+  if (!m_result.allSaved()) {
+    ShowMessage(DescribeUnsaved(m_result), true);
     Finish();
     return;
   }
@@ -106,6 +101,20 @@ void CDownloadFlow::OnPagesSaved() {
   }, [this] { Finish(); });
 }
 
+QString CDownloadFlow::DescribeUnsaved(const PenDownload::Result& result) {
+  QStringList lines;
+  if (!result.failedPages.empty()) {
+    QStringList pages;
+    for (const int page : result.failedPages) pages << QString::number(page);
+    lines << tr("Pages %1 could not be saved in %2.").arg(pages.join(QStringLiteral(", ")), result.folder);
+  }
+  if (!result.failedDocuments.isEmpty())
+    lines << tr("These documents could not be written:") << result.failedDocuments;
+  lines << tr("The pen was not erased, so its notes are still there: choose another folder and "
+              "download again.");
+  return lines.join('\n');
+}
+
 void CDownloadFlow::Finish() {
   CloseProgress();
   if (m_worker.joinable()) m_worker.join();
@@ -115,7 +124,12 @@ void CDownloadFlow::Finish() {
 }
 
 void CDownloadFlow::CloseProgress() {
-  if (m_progress != nullptr) m_progress->deleteLater();
+  // Hidden at once: deletion waits for the event loop, and a question asked
+  // next would otherwise open in front of a progress window still on screen.
+  if (m_progress != nullptr) {
+    m_progress->hide();
+    m_progress->deleteLater();
+  }
   m_progress = nullptr;
 }
 

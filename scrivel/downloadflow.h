@@ -3,7 +3,8 @@
 // The pen is opened on the window's thread; reading the notes, rendering and
 // saving run on a worker thread; the folder question, the messages and the
 // erase question come from the window's thread, in the flow's order:
-// download -> folder -> pages saved and shown -> erase question -> close.
+// download -> folder -> pages and their documents saved and shown -> erase
+// question (only when every file is on disk) -> close.
 
 #include <QObject>
 #include <QString>
@@ -48,6 +49,8 @@ class CDownloadFlow : public QObject {
   void ShowProgress(const QString& label);
   void CloseProgress();
   void ShowMessage(const QString& text, bool warning);
+  // Why the pen is kept: the page files and documents that were not written.
+  static QString DescribeUnsaved(const PenDownload::Result& result);
 
   CScrivelDlg* m_dlg;
   PenDownload m_session;

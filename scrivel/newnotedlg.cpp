@@ -144,6 +144,7 @@ void CNewNoteDlg::ConnectControls() {
   onClick(m_btnNextPage, &CNewNoteDlg::OnNextPage);
   onClick(m_btnClearPage, &CNewNoteDlg::OnClearPage);
   connect(m_canvas, &CNoteCanvas::mouseInput, this, &CNewNoteDlg::OnCanvasMouse);
+  connect(m_canvas, &CNoteCanvas::penInput, this, &CNewNoteDlg::OnCanvasPen);
   connect(qApp, &QGuiApplication::applicationStateChanged, this,
           [this](Qt::ApplicationState state) { OnActivateApp(state == Qt::ApplicationActive); });
 }
@@ -256,7 +257,7 @@ void CNewNoteDlg::HandleRouteEvent(const ZMTEvent& event) {
     case ZMT_EVT_PENUP:
       // Pen events 4 to 7 carry a position too, but change nothing.
       if (const std::optional<PenEvent> pen = PenEventFromRoute(event, m_note->CanvasRect()))
-        m_canvas->UpdateCanvas(m_note->OnPen(*pen, m_crPenColor, m_nPenWidth));
+        OnCanvasPen(*pen);
       break;
     case ZMT_EVT_RECEIVER_ARRIVED:
       m_btnReconnect->ResetNormalImage(1, kPngConnected, kPng);
@@ -460,6 +461,10 @@ void CNewNoteDlg::OnSaveImageToFile() {
     pictures.push_back(picture.isNull() ? std::nullopt : std::optional<QImage>(picture));
   }
   ShareNotePages(this, pictures, g_nCurPage, scrivel::g_recording.bVideoReady != 0);
+}
+
+void CNewNoteDlg::OnCanvasPen(const PenEvent& event) {
+  m_canvas->UpdateCanvas(m_note->OnPen(event, m_crPenColor, m_nPenWidth));
 }
 
 void CNewNoteDlg::OnCanvasMouse(const PenEvent& event) {

@@ -106,6 +106,9 @@ class CNewNoteDlg : public QDialog {
   void done(int result) override;
 
  public slots:
+  // Pen input in canvas pixels, from the route library or a tablet: it writes
+  // the live stroke with the current width and colour.
+  void OnCanvasPen(const PenEvent& event);
   // Mouse input on the canvas, in canvas pixels: a button down grabs the
   // picture under it (eraser off); a move erases (eraser on, only the left
   // button held) and drags the grabbed picture; a button up ends the erase

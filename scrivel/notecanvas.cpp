@@ -1,8 +1,10 @@
 #include "scrivel/notecanvas.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QTabletEvent>
 
 #include "note/canvasimage.h"
 
@@ -10,6 +12,8 @@ CNoteCanvas::CNoteCanvas(QWidget* parent) : QWidget(parent) {
   // Every pixel is painted from the canvas image or the frame.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  // Qt sends proximity events to the application, not to a widget.
+  if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
 }
 
 QRect CNoteCanvas::CanvasRect() const { return rect().adjusted(0, 1, 0, -1); }
@@ -64,4 +68,56 @@ void CNoteCanvas::mouseMoveEvent(QMouseEvent* event) {
 
 void CNoteCanvas::mouseReleaseEvent(QMouseEvent* event) {
   EmitMouse(PenEvent::Type::Up, event);
+}
+
+void CNoteCanvas::EmitPen(PenEvent::Type type, QPoint canvasPoint) {
+  PenEvent pen;
+  pen.type = type;
+  pen.source = PenEvent::Source::Pen;
+  pen.point = canvasPoint;
+  m_tabletLast = canvasPoint;
+  emit penInput(pen);
+}
+
+void CNoteCanvas::EndTabletStroke() {
+  if (!m_tabletDown) return;
+  m_tabletDown = false;
+  EmitPen(PenEvent::Type::Up, m_tabletLast);
+}
+
+void CNoteCanvas::tabletEvent(QTabletEvent* event) {
+  // Accepted: Qt then makes no mouse events of it, so the mouse keeps its roles.
+  event->accept();
+  const QRect canvas(QPoint(0, 0), CanvasRect().size());
+  const QPoint at = ToCanvas(event->position().toPoint());
+  const QPoint clamped = ClampToCanvas(at, canvas);
+  switch (event->type()) {
+    case QEvent::TabletPress:
+      if (m_tabletDown || !canvas.contains(at)) break;
+      m_tabletDown = true;
+      EmitPen(PenEvent::Type::Down, clamped);
+      break;
+    case QEvent::TabletMove:
+      if (!m_tabletDown) break;  // hovering draws nothing
+      if (clamped != at) {
+        // The stroke left the canvas: it ends on the edge, as a pen-up would.
+        EmitPen(PenEvent::Type::Move, clamped);
+        EndTabletStroke();
+      } else {
+        EmitPen(PenEvent::Type::Move, at);
+      }
+      break;
+    case QEvent::TabletRelease:
+      if (!m_tabletDown) break;
+      m_tabletLast = clamped;
+      EndTabletStroke();
+      break;
+    default:
+      break;
+  }
+}
+
+bool CNoteCanvas::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::TabletLeaveProximity) EndTabletStroke();
+  return QWidget::eventFilter(watched, event);
 }

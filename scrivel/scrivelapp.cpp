@@ -3,16 +3,20 @@
 #include "common/appfolder.h"
 #include "common/trace.h"
 #include "lang/languagestrings.h"
+#include "recording/interruptedrecordings.h"
 #include "scrivel/noterecovery.h"
 #include "scrivel/scriveldlg.h"
 
 CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Scrivel"));
+  // The desktop entry's name (the window's application id on Wayland).
+  setDesktopFileName(QStringLiteral("com.tavolotechnologies.Scrivel"));
 }
 
 bool CScrivelApp::InitInstance() {
   g_strings.Load(QString::fromStdString(scrivel::AppFolder()), 10001, 10008);
   scrivel::RecoverLiveNotes();
+  scrivel::OfferInterruptedRecordings();
 
   CScrivelDlg dlg;
   const int nResponse = dlg.exec();

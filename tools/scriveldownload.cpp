@@ -1,10 +1,12 @@
-// scrivel-download: downloads the pen's pages into JPG files without a window.
+// scrivel-download: downloads the pen's pages into JPG files and documents
+// without a window.
 //
 //   scrivel-download --out DIR [--erase]
 //
-// Writes 1.jpg ... N.jpg into DIR (created when missing), one line per page.
-// With --erase the pen is emptied afterwards, but only when every page file
-// was written and reads back.
+// Writes 1.jpg ... N.jpg into DIR (created when missing), one line per page,
+// and beside them DIR's name + ".pdf" and + ".xopp" with every page. With
+// --erase the pen is emptied afterwards, but only when every page file reads
+// back and both documents are written.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +19,7 @@
 #include <string>
 
 #include "nibdl/nibdl.h"
+#include "pages/pagedocuments.h"
 #include "pages/pendownload.h"
 
 namespace {
@@ -107,11 +110,17 @@ int main(int argc, char** argv) {
   if (!result.failedPages.empty()) {
     std::string pages;
     for (const int page : result.failedPages) pages += (pages.empty() ? "" : ", ") + std::to_string(page);
-    std::fprintf(stderr,
-                 "scrivel-download: pages %s could not be saved in %s; the pen was not erased\n",
-                 pages.c_str(), qPrintable(folder));
+    std::fprintf(stderr, "scrivel-download: pages %s could not be saved in %s\n", pages.c_str(),
+                 qPrintable(folder));
+  }
+  for (const QString& document : result.failedDocuments)
+    std::fprintf(stderr, "scrivel-download: document not written: %s\n", qPrintable(document));
+  if (!result.allSaved()) {
+    std::fprintf(stderr, "scrivel-download: the pen was not erased\n");
     return kNotSaved;
   }
+  for (const char* suffix : {"pdf", "xopp"})
+    std::printf("document: %s\n", qPrintable(PageDocumentPath(folder, QString::fromLatin1(suffix))));
   std::printf("%d pages saved in %s\n", result.pageCount, qPrintable(folder));
   if (erase) {
     if (!download.Erase()) {

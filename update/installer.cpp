@@ -128,15 +128,13 @@ UpdateStepResult DownloadEntries(const std::vector<UpDataFileNameAndMD5Num>& ent
                                  const std::string& downloadBase, const std::string& tempFolder,
                                  const UpdateProgress& progress, const FetchLimits& limits) {
   UpdateStepResult result;
+  result.error = RefusedEntryNames(entries);
+  if (!result.error.empty()) return result;
   mkdir(tempFolder.c_str(), 0755);
   for (size_t i = 0; i < entries.size(); ++i) {
     const auto& entry = entries[i];
-    if (!IsPlainFileName(entry.strFileName)) {
-      result.error = "refused file name \"" + entry.strFileName + "\"";
-      return result;
-    }
     const std::string path = tempFolder + "/" + entry.strFileName;
-    if (FetchFile(downloadBase + entry.strFileName, path, limits) != 0) {
+    if (FetchFile(downloadBase + UrlPathSegment(entry.strFileName), path, limits) != 0) {
       result.error = entry.strFileName + " could not be downloaded";
       return result;
     }
@@ -155,13 +153,13 @@ UpdateStepResult InstallEntries(const std::vector<UpDataFileNameAndMD5Num>& entr
                                 const std::string& appFolder, const std::string& tempFolder,
                                 const std::string& newVersion) {
   UpdateStepResult result;
+  // Two members of the transaction with one target would share their staged
+  // and kept copies, and a rollback could not restore the original.
+  result.error = RefusedEntryNames(entries);
+  if (!result.error.empty()) return result;
   std::vector<Replacement> replacements;
   for (const auto& entry : entries) {
     const std::string& name = entry.strFileName;
-    if (!IsPlainFileName(name)) {
-      result.error = "refused file name \"" + name + "\"";
-      return result;
-    }
     const std::string target = appFolder + "/" + name;
     if (IsLanguageModule(name) && !Exists(target)) {
       result.skipped.push_back(name);

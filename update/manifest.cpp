@@ -1,13 +1,26 @@
 #include "update/manifest.h"
 
+#include <set>
+
 namespace scrivel {
 
 bool IsPlainFileName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name == "." || name.starts_with("..")) return false;
   for (const unsigned char c : name) {
     if (c < 0x20 || c == 0x7F || c == '/' || c == '\\') return false;
   }
   return true;
+}
+
+std::string RefusedEntryNames(const std::vector<UpDataFileNameAndMD5Num>& entries) {
+  std::set<std::string> seen;
+  for (const auto& entry : entries) {
+    const std::string& name = entry.strFileName;
+    if (!IsPlainFileName(name)) return "manifest names a file outside the application folder: \"" + name + "\"";
+    if (name == "Version.txt") return "manifest lists \"Version.txt\", which only the updater writes";
+    if (!seen.insert(name).second) return "manifest names \"" + name + "\" twice";
+  }
+  return {};
 }
 
 ManifestEntries ParseManifestEntries(const std::string& manifest) {
@@ -23,15 +36,11 @@ ManifestEntries ParseManifestEntries(const std::string& manifest) {
       result.error = "manifest entry without a digest: \"" + entry + "\"";
       return result;
     }
-    UpDataFileNameAndMD5Num item{entry.substr(0, comma), entry.substr(comma + 1)};
-    if (!IsPlainFileName(item.strFileName)) {
-      result.entries.clear();
-      result.error = "manifest names a file outside the application folder: \"" + item.strFileName + "\"";
-      return result;
-    }
-    result.entries.push_back(std::move(item));
+    result.entries.push_back({entry.substr(0, comma), entry.substr(comma + 1)});
     position = next;
   }
+  result.error = RefusedEntryNames(result.entries);
+  if (!result.error.empty()) result.entries.clear();
   return result;
 }
 

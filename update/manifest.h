@@ -14,16 +14,22 @@ struct UpDataFileNameAndMD5Num {
 };
 
 // True for a plain file name of the application folder: not empty, no "/" or
-// "\", not "." or "..", no control characters.
+// "\\", not "." and not starting with "..", no control characters. Spaces and
+// letters beyond ASCII are plain.
 bool IsPlainFileName(const std::string& name);
+
+// Why the entries cannot be installed as one release: a name that is not
+// plain, a file named twice, or "Version.txt" (the updater writes it itself).
+// Empty when they can.
+std::string RefusedEntryNames(const std::vector<UpDataFileNameAndMD5Num>& entries);
 
 struct ManifestEntries {
   std::vector<UpDataFileNameAndMD5Num> entries;
   std::string error;  // empty when every entry is acceptable
 };
 
-// The manifest's file entries in order. Any entry whose name is not a plain
-// file name, or that has no ",", rejects the whole manifest (error set, no entries).
+// The manifest's file entries in order. An entry without a ",", or names that
+// RefusedEntryNames refuses, reject the whole manifest (error set, no entries).
 ManifestEntries ParseManifestEntries(const std::string& manifest);
 
 }  // namespace scrivel

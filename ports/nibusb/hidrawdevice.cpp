@@ -25,7 +25,9 @@ std::unique_ptr<HidrawDevice> HidrawDevice::Open(const std::string& path) {
 HidrawDevice::~HidrawDevice() { close(m_fd); }
 
 ssize_t HidrawDevice::Read(uint8_t* buffer, size_t capacity) {
-  const ssize_t n = read(m_fd, buffer, capacity);
+  // One report a read: what a hidraw node gives anyway, and whole reports on
+  // a node that is a byte stream (an emulated device).
+  const ssize_t n = read(m_fd, buffer, std::min(capacity, kReportSize));
   if (n <= 0) return n;
   // Keep the stream in whole reports.
   const size_t padded =

@@ -30,6 +30,8 @@ TEST(PenConfig, ReadsKeysOfTheGeneralSectionOnly) {
             "Port=-1\n"
             "UsbDevice=unix:/tmp/pen sock\n"
             "RouteSource=\"evdev:auto\"\n"
+            "UsbVendorId=1a2b\n"
+            "UsbProductId=\"00C4\"\n"
             "[Other]\n"
             "SerialDevice=/dev/ttyUSB0\n");
   const PenConfig config = ReadPenConfig(dir.file("a.conf"));
@@ -37,6 +39,8 @@ TEST(PenConfig, ReadsKeysOfTheGeneralSectionOnly) {
   EXPECT_EQ(*config.port, -1);
   EXPECT_EQ(config.usbDevice.value_or(""), "unix:/tmp/pen sock");
   EXPECT_EQ(config.routeSource.value_or(""), "evdev:auto");
+  EXPECT_EQ(config.usbVendorId.value_or(""), "1a2b");
+  EXPECT_EQ(config.usbProductId.value_or(""), "00C4");
   EXPECT_FALSE(config.serialDevice.has_value()) << "keys of other sections are not ours";
 }
 

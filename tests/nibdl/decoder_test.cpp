@@ -165,6 +165,9 @@ TEST(NextNote, LinkRules) {
       {200, 4096, LinkResult::Next},    // exactly the image end
       {200, 4097, LinkResult::Broken},  // past the image end
       {0, 0x1FFFFF, LinkResult::Broken},
+      {0, 0xFFFFFE, LinkResult::Broken},
+      {0, 0xFFFFFF, LinkResult::End},     // erased flash: the end of the notes
+      {200, 0xFFFFFF, LinkResult::End},
   };
   for (const Row& row : rows) {
     Bytes copy = image;
@@ -213,6 +216,19 @@ TEST(DecodeImage, OnlyShortNotesDecodeCleanly) {
   PageList pages;
   EXPECT_TRUE(DecodeImage(image.data(), image.size(), Mode(0), pages));
   EXPECT_TRUE(pages.empty());
+}
+
+TEST(DecodeImage, ErasedFlashAfterTheLastNoteIsACleanEnd) {
+  Bytes image = MakeImage({Stroke(25), Stroke(5)});
+  image.resize(image.size() + 62, 0xFF);
+  PageList pages;
+  EXPECT_TRUE(DecodeImage(image.data(), image.size(), Mode(0), pages));
+  EXPECT_EQ(pages.size(), 1u);
+
+  const Bytes erased(620, 0xFF);  // a memory that holds no note at all
+  PageList none;
+  EXPECT_TRUE(DecodeImage(erased.data(), erased.size(), Mode(0), none));
+  EXPECT_TRUE(none.empty());
 }
 
 TEST(DecodeImage, BrokenLinkEndsDecodingAndKeepsEarlierPages) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <set>
 #include <filesystem>
 
 #include "nibdl/pointtransform.h"
@@ -195,6 +197,71 @@ TEST(DownloadUsb, OnlyShortNotesEraseThePen) {
   EXPECT_EQ(sent[sent.size() - 3], Bytes{0xB6});
   EXPECT_EQ(sent[sent.size() - 2], Bytes{0xB6});
   EXPECT_EQ(sent[sent.size() - 1], Bytes{0xB0});
+}
+
+TEST(DownloadUsb, OnlyShortNotesBeforeErasedFlashEraseThePen) {
+  struct Row {
+    const char* what;
+    Bytes image;
+  };
+  Bytes shortNotes = MakeImage({Stroke(3), Stroke(10)});
+  shortNotes.resize(10 * 62, 0xFF);
+  const Row rows[] = {{"short notes, then erased flash", shortNotes},
+                      {"nothing but erased flash", Bytes(10 * 62, 0xFF)}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    FakeUsbPen pen;
+    pen.SetImage(row.image);
+    DownloadHarness h(pen);
+    ASSERT_EQ(DownloadUsb(h.download, kModeNormal), DUVO_OK);
+    EXPECT_EQ(h.pages.Count(), 0);
+    EXPECT_TRUE(pen.erased);
+  }
+}
+
+// A stream cut off keeps the notes that lie wholly before the first packet
+// missing, reports the failure and never erases the pen. Notes of 25 points
+// are 118 bytes; a packet carries 62.
+TEST(DownloadUsb, ACutOffDownloadKeepsTheNotesWhollyReceived) {
+  struct Row {
+    const char* what;
+    Bytes image;
+    std::vector<uint32_t> stream;
+    std::set<uint32_t> neverResend;
+    uint64_t goneAt;
+    uint32_t code;
+    int pages;
+    std::vector<std::pair<int, int>> calls;
+  };
+  std::vector<uint32_t> allBut4;
+  for (uint32_t p = 1; p <= 20; ++p)
+    if (p != 4) allBut4.push_back(p);
+  const Row rows[] = {
+      {"the pen hangs up after packet 5", ImageOf(6, 20), {1, 2, 3, 4, 5}, {}, 2000, DUVO_E_TIMEOUT, 2, {}},
+      {"packet 4 never comes again", ImageOf(6, 20), allBut4, {4}, 0, DUVO_E_TIMEOUT, 1, {{2, 100}}},
+      {"only short notes came whole", MakeImage({Stroke(3), Stroke(3), Stroke(60)}), {1, 2}, {}, 2000,
+       DUVO_E_TIMEOUT, 0, {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    FakeUsbPen pen;
+    pen.SetImage(row.image);
+    pen.streamOrder = row.stream;
+    pen.neverResend = row.neverResend;
+    if (row.goneAt != 0) pen.GoneAt(row.goneAt);
+    DownloadHarness h(pen);
+    EXPECT_EQ(DownloadUsb(h.download, kModeNormal), row.code);
+    EXPECT_EQ(h.pages.Count(), row.pages);
+    EXPECT_EQ(h.calls, row.calls);
+    EXPECT_FALSE(pen.erased);
+    for (int page = 1; page <= row.pages; ++page) {
+      DUVOPAGE* points = nullptr;
+      int count = 0;
+      ASSERT_TRUE(h.pages.Take(page, &points, &count));
+      EXPECT_EQ(count, 26);
+      std::free(points);
+    }
+  }
 }
 
 TEST(DownloadUsb, AnImageWithABrokenLinkIsNeverErased) {

@@ -38,9 +38,11 @@ struct Input {
   int32_t value;
 };
 
-std::vector<ZMTEvent> Track(const std::vector<Input>& inputs) {
-  EvdevPenTracker tracker({0, 1000}, {0, 2000});
+std::vector<ZMTEvent> Track(const std::vector<Input>& inputs,
+                            EvdevPenTracker::State opening = {0, 0}) {
+  EvdevPenTracker tracker({0, 1000}, {0, 2000}, opening);
   std::vector<ZMTEvent> out;
+  tracker.Begin(out);
   for (const Input& in : inputs) tracker.Feed(in.type, in.code, in.value, out);
   return out;
 }
@@ -68,7 +70,7 @@ TEST(EvdevPenTracker, TouchMoveLift) {
 }
 
 TEST(EvdevPenTracker, StylusButtonCountsAsDownAndNothingHappensBeforeTheReport) {
-  EvdevPenTracker tracker({0, 1000}, {0, 2000});
+  EvdevPenTracker tracker({0, 1000}, {0, 2000}, {0, 0});
   std::vector<ZMTEvent> out;
   tracker.Feed(EV_KEY, BTN_STYLUS, 1, out);
   tracker.Feed(EV_ABS, ABS_X, 500, out);
@@ -86,6 +88,45 @@ TEST(EvdevPenTracker, StylusButtonCountsAsDownAndNothingHappensBeforeTheReport) 
   tracker.Feed(EV_SYN, SYN_REPORT, 0, out);
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[1].type, ZMT_EVT_PENUP);
+}
+
+// The kernel reports only changes: what the device says at opening is where
+// the pen already is and whether its tip is already down.
+TEST(EvdevPenTracker, StartsFromTheStateAtOpening) {
+  struct Row {
+    const char* name;
+    EvdevPenTracker::State opening;
+    std::vector<Input> inputs;
+    std::vector<ZMTEvent> expected;
+  };
+  const Row rows[] = {
+      {"hovering, then touching down without moving",
+       {250, 500, false, false},
+       {{EV_KEY, BTN_TOUCH, 1}, kSyn, {EV_KEY, BTN_TOUCH, 0}, kSyn},
+       {{ZMT_EVT_PENDOWN, -2875, 4000}, {ZMT_EVT_PENUP, -2875, 4000}}},
+      {"the tip already down: its stroke goes on",
+       {500, 1000, true, false},
+       {{EV_ABS, ABS_X, 750}, kSyn, {EV_KEY, BTN_TOUCH, 0}, kSyn},
+       {{ZMT_EVT_PENDOWN, 0, 8000}, {ZMT_EVT_PENMOVE, 2875, 8000}, {ZMT_EVT_PENUP, 2875, 8000}}},
+      {"the stylus button already held",
+       {0, 2000, false, true},
+       {{EV_ABS, ABS_Y, 1000}, kSyn},
+       {{ZMT_EVT_PENDOWN, -5750, 16000}, {ZMT_EVT_PENMOVE, -5750, 8000}}},
+      {"hovering and moving: nothing",
+       {100, 100, false, false},
+       {{EV_ABS, ABS_X, 900}, kSyn},
+       {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto out = Track(row.inputs, row.opening);
+    ASSERT_EQ(out.size(), row.expected.size());
+    for (size_t i = 0; i < out.size(); ++i) {
+      EXPECT_EQ(out[i].type, row.expected[i].type) << i;
+      EXPECT_EQ(out[i].x, row.expected[i].x) << i;
+      EXPECT_EQ(out[i].y, row.expected[i].y) << i;
+    }
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QImageReader>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -46,6 +47,13 @@ TEST(PageStrokes, CutsAtPenUpAndKeepsEachPageToItself) {
   EXPECT_TRUE(strokes[1].points.empty());
   EXPECT_EQ(strokes[2].points, (std::vector<QPointF>{{222, 271}, {111, 135}}));
   EXPECT_TRUE(PageStrokes(records, 0).empty());
+  // The same cut in pen coordinates, as the page documents draw them.
+  const auto pen = PenStrokes(records, 7);
+  ASSERT_EQ(pen.size(), 3u);
+  EXPECT_EQ(pen[0].points, (std::vector<QPointF>{{-5100, 0}, {0, 7200}}));
+  EXPECT_TRUE(pen[1].points.empty());
+  EXPECT_EQ(pen[2].points, (std::vector<QPointF>{{5100, 14400}, {0, 7200}}));
+  EXPECT_EQ(PageStrokes(pen)[2].points, strokes[2].points);
 }
 
 TEST(CardinalSpline, PassesThroughEveryPoint) {
@@ -66,6 +74,40 @@ TEST(CardinalSpline, PassesThroughEveryPoint) {
   const auto c2 = path.elementAt(5);
   EXPECT_NEAR(c2.x, 90 - (120 - 50) / 6.0, 1e-9);
   EXPECT_NEAR(c2.y, 20 - (60 - 80) / 6.0, 1e-9);
+}
+
+double DistanceToPolyline(const QPointF& p, const std::vector<QPointF>& line) {
+  double best = 1e300;
+  for (size_t i = 0; i + 1 < line.size(); ++i) {
+    const QPointF d = line[i + 1] - line[i];
+    const double length2 = QPointF::dotProduct(d, d);
+    const double t = length2 == 0 ? 0 : std::clamp(QPointF::dotProduct(p - line[i], d) / length2, 0.0, 1.0);
+    const QPointF q = line[i] + t * d - p;
+    best = std::min(best, std::hypot(q.x(), q.y()));
+  }
+  return best;
+}
+
+TEST(CardinalSpline, FlattenedWithinToleranceThroughEveryPoint) {
+  const std::vector<QPointF> points{{0, 0}, {40, 90}, {95, 10}, {130, 70}, {131, 71}, {60, 160}};
+  const QPainterPath path = CardinalSplinePath(points);
+  EXPECT_TRUE(FlattenPath(QPainterPath(), 1).empty());
+  size_t previousCount = 0;
+  for (const double tolerance : {4.0, 1.0, 0.25, 0.05}) {
+    SCOPED_TRACE(tolerance);
+    const auto flat = FlattenPath(path, tolerance);
+    EXPECT_GT(flat.size(), previousCount) << "a finer tolerance takes more points";
+    previousCount = flat.size();
+    for (const QPointF& p : points)
+      EXPECT_NE(std::find(flat.begin(), flat.end(), p), flat.end()) << p.x() << "," << p.y();
+    double worst = 0;
+    for (int i = 0; i <= 2000; ++i) worst = std::max(worst, DistanceToPolyline(path.pointAtPercent(i / 2000.0), flat));
+    EXPECT_LE(worst, tolerance);
+    EXPECT_GT(worst, tolerance / 50) << "not needlessly fine";
+  }
+  // A segment already straight enough is one piece.
+  EXPECT_EQ(FlatteningSteps({0, 0}, {1, 0}, {2, 0}, {3, 0}, 0.1), 1);
+  EXPECT_GT(FlatteningSteps({0, 0}, {0, 10}, {10, 10}, {10, 0}, 0.1), 5);
 }
 
 // A fixed page of strokes: loops, a zig-zag, a dot and a stroke leaving the page.

@@ -1,5 +1,6 @@
-// Window pictures into raw YUV pictures: packing, orientation, fitting, white
-// fill, size; and the recording clock's text.
+// Window pictures into YUV pictures: packing, orientation, fitting, white
+// fill, size, their hand-over to the recording in tick order; and the
+// recording clock's text.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -9,11 +10,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "media/recordingwriter.h"
 #include "recording/fitscaler.h"
 #include "recording/recordingstate.h"
 #include "recording/screencapture.h"
 #include "recording/screentobgr.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/videoprobe.h"
 
 namespace scrivel {
 namespace {
@@ -151,21 +154,33 @@ TEST(FitScaler, WideWindowGetsWhiteAboveAndBelow) {
 }
 
 TEST(ScreenCapture, EverySizeGivesOnePictureOf152064Bytes) {
-  test::TempDir dir;
-  const std::string path = dir.file("Note.yuv");
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr);
   CFitScaler scaler;
   std::vector<uint8_t> bgr, yuv;
   const QSize sizes[] = {{1, 1}, {3, 5}, {502, 776}, {2000, 100}, {351, 289}, {502, 776}};
-  for (const QSize& size : sizes) EXPECT_TRUE(CScreenCapture::WritePicture(Banded(size.width(), size.height()),
-                                                                          scaler, bgr, yuv, file));
-  EXPECT_TRUE(CScreenCapture::WritePicture(QImage(), scaler, bgr, yuv, file));  // nothing rendered
-  std::fclose(file);
-  EXPECT_EQ(std::filesystem::file_size(path), 7 * CFitScaler::kPictureBytes);
+  for (const QSize& size : sizes) {
+    EXPECT_TRUE(CScreenCapture::ConvertPicture(Banded(size.width(), size.height()), scaler, bgr, yuv));
+    EXPECT_EQ(yuv.size(), CFitScaler::kPictureBytes);
+  }
+  EXPECT_TRUE(CScreenCapture::ConvertPicture(QImage(), scaler, bgr, yuv));  // nothing rendered
+  EXPECT_EQ(yuv.size(), CFitScaler::kPictureBytes);
 }
 
-TEST(ScreenCapture, AppendsOnePicturePerTickInTickOrder) {
+TEST(ScreenCapture, AWindowSizedTargetKeepsTheWholeWindow) {
+  CFitScaler scaler(502, 776);
+  std::vector<uint8_t> bgr, yuv;
+  ASSERT_TRUE(CScreenCapture::ConvertPicture(Banded(502, 776), scaler, bgr, yuv));
+  ASSERT_EQ(yuv.size(), PictureBytes(502, 776));
+  const size_t luma = size_t{502} * 776;
+  auto at = [&](int x, int y) {
+    const size_t c = static_cast<size_t>(y / 2) * 251 + static_cast<size_t>(x / 2);
+    return Yuv{yuv[size_t(y) * 502 + x], yuv[luma + c], yuv[luma + luma / 4 + c]};
+  };
+  EXPECT_TRUE(Near(at(4, 20), kRed)) << "no white margin: the window fills the picture";
+  EXPECT_TRUE(Near(at(250, 388), kWhite));
+  EXPECT_TRUE(Near(at(497, 760), kBlue));
+}
+
+TEST(ScreenCapture, HandsOnePicturePerTickInTickOrder) {
   test::TempDir dir;
   int tick = 0;
   // Each tick's picture is one flat grey, darker tick by tick.
@@ -175,12 +190,16 @@ TEST(ScreenCapture, AppendsOnePicturePerTickInTickOrder) {
     ++tick;
     return image;
   });
-  const std::string path = dir.file("Note.yuv");
-  ASSERT_TRUE(capture.Open(path));
-  for (int i = 0; i < 12; ++i) ASSERT_TRUE(capture.ScreenToYUV());
+  const std::string path = dir.file("Note.mp4");
+  CRecordingWriter writer;
+  ASSERT_EQ(writer.Open({path, kW, kH, false}), MediaResult::Ok);
+  capture.Open(&writer);
+  // Ten pictures in second 0, two in second 1.
+  for (int i = 0; i < 12; ++i) ASSERT_TRUE(capture.ScreenToYUV(i / 10));
   capture.Close();
-  EXPECT_FALSE(capture.ScreenToYUV());  // closed: nothing more is written
-  const std::string data = test::ReadFile(path);
+  EXPECT_FALSE(capture.ScreenToYUV(1));  // closed: nothing more is handed over
+  ASSERT_EQ(writer.Finish(1200), MediaResult::Ok);
+  const std::string data = test::DecodePictures(path);
   ASSERT_EQ(data.size(), 12 * CFitScaler::kPictureBytes);
   int previous = 256;
   for (int i = 0; i < 12; ++i) {
@@ -188,17 +207,6 @@ TEST(ScreenCapture, AppendsOnePicturePerTickInTickOrder) {
     EXPECT_LT(luma, previous) << "picture " << i;
     previous = luma;
   }
-  // Open again truncates.
-  ASSERT_TRUE(capture.Open(path));
-  ASSERT_TRUE(capture.ScreenToYUV());
-  capture.Close();
-  EXPECT_EQ(std::filesystem::file_size(path), CFitScaler::kPictureBytes);
-}
-
-TEST(ScreenCapture, AFileThatCannotBeCreatedCapturesNothing) {
-  CScreenCapture capture([] { return QImage(10, 10, QImage::Format_RGB32); });
-  EXPECT_FALSE(capture.Open("/nonexistent-folder/Note.yuv"));
-  EXPECT_FALSE(capture.ScreenToYUV());
 }
 
 struct ClockCase {
@@ -221,10 +229,6 @@ TEST(RecordingPaths, FollowTheTemporaryFolder) {
   qputenv("TMPDIR", QByteArray::fromStdString(dir.path()));
   TakeRecordingPaths();
   EXPECT_EQ(g_recording.strTempFolder.toStdString(), dir.path() + "/");
-  EXPECT_EQ(g_recording.strPcmPath, dir.path() + "/Note.pcm");
-  EXPECT_EQ(g_recording.strYuvPath, dir.path() + "/Note.yuv");
-  EXPECT_EQ(g_recording.strH264Path, dir.path() + "/Note.h264");
-  EXPECT_EQ(g_recording.strAacPath, dir.path() + "/Note.aac");
   EXPECT_EQ(MailFolder(g_recording.strTempFolder).toStdString(), dir.path() + "/FMMAPI/");
   if (saved.isEmpty()) qunsetenv("TMPDIR");
   else qputenv("TMPDIR", saved);

@@ -14,6 +14,7 @@
 #include "tests/recording/recordertest.h"
 #include "tests/recording/stdoutcapture.h"
 #include "tests/support/process.h"
+#include "tests/support/videoprobe.h"
 
 namespace scrivel::test {
 namespace {
@@ -74,18 +75,20 @@ TEST_F(NoSoundServerTest, WithoutInputTheUserIsAskedAndNoCancelsTheStart) {
   EXPECT_FALSE(window().clock()->isVisible());
   QTest::qWait(300);
   EXPECT_TRUE(g_recording.vecFrameSeconds.empty());
-  EXPECT_FALSE(Exists(g_recording.strYuvPath));
+  EXPECT_EQ(RecordingFolders(), 0);
   EXPECT_FALSE(snapshot().asked);
 }
 
-TEST_F(NoSoundServerTest, APictureFileThatCannotBeCreatedEndsTheStartWithAMessage) {
-  std::filesystem::create_directory(temp("Note.yuv"));  // fopen of a folder fails
-  m_answerer.Plan(QMessageBox::Yes);  // record without sound
+TEST_F(NoSoundServerTest, AnUnwritableTempFolderEndsTheStartWithAMessage) {
+  WriteFile(temp("a-file"), "not a folder");
+  setenv("TMPDIR", temp("a-file").c_str(), 1);  // mkdtemp fails inside a file
   m_answerer.Plan(QMessageBox::Ok);
   Click(window().recordButton());
+  setenv("TMPDIR", m_temp.path().c_str(), 1);
 
-  ASSERT_EQ(m_answerer.texts().size(), 2);
-  EXPECT_TRUE(m_answerer.texts()[1].contains(QStringLiteral("cannot start"))) << m_answerer.texts()[1].toStdString();
+  ASSERT_EQ(m_answerer.texts().size(), 1);
+  EXPECT_TRUE(m_answerer.texts()[0].contains(QStringLiteral("cannot start"))) << m_answerer.texts()[0].toStdString();
+  EXPECT_EQ(m_answerer.titles()[0], QStringLiteral("Scrivel"));
   EXPECT_EQ(g_recording.nState, 0);
   EXPECT_EQ(g_recording.nTimerId, 0);
   EXPECT_EQ(window().recordImage(), 184u);
@@ -94,7 +97,7 @@ TEST_F(NoSoundServerTest, APictureFileThatCannotBeCreatedEndsTheStartWithAMessag
   // The record button works again: a second press asks about the sound anew.
   m_answerer.Plan(QMessageBox::No);
   Click(window().recordButton());
-  EXPECT_EQ(m_answerer.texts().size(), 3);
+  EXPECT_EQ(m_answerer.texts().size(), 2);
 }
 
 TEST_F(NoSoundServerTest, WithoutInputYesRecordsPicturesWithoutSound) {
@@ -106,23 +109,26 @@ TEST_F(NoSoundServerTest, WithoutInputYesRecordsPicturesWithoutSound) {
   EXPECT_TRUE(window().clock()->isVisible());
   EXPECT_NE(g_recording.nTimerId, 0);
   ASSERT_TRUE(WaitForPictures(0, 3));
-  EXPECT_EQ(std::filesystem::file_size(g_recording.strPcmPath), 0u);  // created, stays empty
+  ASSERT_NE(recorder().writer(), nullptr);
+  EXPECT_FALSE(recorder().writer()->options().withSound);
 
   Click(window().recordButton());
   EXPECT_EQ(g_recording.nState, 0);
   ASSERT_TRUE(snapshot().asked);
-  EXPECT_EQ(snapshot().pcmBytes, 0);
-  EXPECT_EQ(snapshot().yuvBytes, int64_t(g_recording.vecFrameSeconds.size()) * kPicture);
+  EXPECT_EQ(snapshot().streams, "h264,video,352,288;");
+  EXPECT_TRUE(OnTheGrid(snapshot().frames, g_recording.nRecordedMs));
 }
 
 TEST_F(NoSoundServerTest, ARecordingOfAboutTwoAndAHalfSecondsListsItsPicturesBySecond) {
+  m_snapshot.decode = true;
   StartWithoutSound();
   ASSERT_TRUE(WaitForPictures(2, 5));
   Click(window().recordButton());
 
   const std::vector<int>& list = g_recording.vecFrameSeconds;
   ASSERT_TRUE(snapshot().asked);
-  EXPECT_EQ(snapshot().yuvBytes, int64_t(list.size()) * kPicture);
+  EXPECT_EQ(snapshot().yuvBytes % kPicture, 0);
+  EXPECT_TRUE(OnTheGrid(snapshot().yuvBytes / kPicture, g_recording.nRecordedMs));
   ASSERT_GE(list.size(), 10u);
   EXPECT_TRUE(NeverDecreases(list));
   EXPECT_EQ(list.front(), 0);
@@ -187,7 +193,8 @@ TEST_F(NoSoundServerTest, PauseAndResumeContinueTheClockWithoutGoingBack) {
   EXPECT_EQ(g_recording.bPaused, 0);
   EXPECT_EQ(g_recording.nOffset, 0);
   ASSERT_TRUE(snapshot().asked);
-  EXPECT_EQ(snapshot().yuvBytes, int64_t(g_recording.vecFrameSeconds.size()) * kPicture);
+  EXPECT_EQ(g_recording.nRecordedMs, 91'000);
+  EXPECT_TRUE(OnTheGrid(snapshot().frames, g_recording.nRecordedMs)) << "paused time is not in the video";
   EXPECT_FALSE(window().pauseButton()->isVisible());
 
   // The next recording starts with the pause button in its running look.
@@ -197,26 +204,26 @@ TEST_F(NoSoundServerTest, PauseAndResumeContinueTheClockWithoutGoingBack) {
   Click(window().recordButton());
 }
 
-TEST_F(NoSoundServerTest, ASecondRecordingStartsWithAnEmptyListAndTruncatedFiles) {
+TEST_F(NoSoundServerTest, ASecondRecordingStartsWithAnEmptyListInAFolderOfItsOwn) {
   StartWithoutSound();
   ASSERT_TRUE(WaitForPictures(1, 2));
+  const QString firstFolder = g_recording.strRecordingFolder;
   Click(window().recordButton());
   const size_t firstCount = g_recording.vecFrameSeconds.size();
   ASSERT_GT(firstCount, 10u);
+  EXPECT_EQ(RecordingFolders(), 0);
 
-  // Leftovers from elsewhere must not stay in the files.
-  WriteFile(g_recording.strYuvPath, std::string(size_t(kPicture) * 30 + 17, 'x'));
-  WriteFile(g_recording.strPcmPath, std::string(1000, 'x'));
   m_snapshot = {};
   StartWithoutSound();
   EXPECT_TRUE(g_recording.vecFrameSeconds.empty());
+  EXPECT_NE(g_recording.strRecordingFolder, firstFolder);
+  EXPECT_EQ(RecordingFolders(), 1);
   ASSERT_TRUE(WaitForPictures(0, 3));
   Click(window().recordButton());
   ASSERT_TRUE(snapshot().asked);
   EXPECT_EQ(g_recording.vecFrameSeconds.front(), 0);
   EXPECT_LT(g_recording.vecFrameSeconds.size(), firstCount);
-  EXPECT_EQ(snapshot().yuvBytes, int64_t(g_recording.vecFrameSeconds.size()) * kPicture);
-  EXPECT_EQ(snapshot().pcmBytes, 0);
+  EXPECT_TRUE(OnTheGrid(snapshot().frames, g_recording.nRecordedMs));
 }
 
 struct SaveCase {
@@ -239,14 +246,14 @@ TEST_P(StopSaveTest, IntermediateFilesAreGoneAfterTheStop) {
   Click(window().recordButton());
   ASSERT_TRUE(snapshot().asked);
 
-  for (const char* name : {"Note.pcm", "Note.aac", "Note.yuv", "Note.h264"})
-    EXPECT_FALSE(Exists(temp(name))) << name;
+  EXPECT_EQ(RecordingFolders(), 0);
   const std::string mailCopy = temp("FMMAPI/Note.mp4");
   if (!confirm) {
     EXPECT_FALSE(Exists(output));
     EXPECT_FALSE(Exists(mailCopy));
     EXPECT_EQ(g_recording.bVideoReady, 0);
-    EXPECT_EQ(m_answerer.texts().size(), 1);  // only the no-device question
+    ASSERT_EQ(m_answerer.texts().size(), 2);  // the no-device question, then the discard question
+    EXPECT_TRUE(m_answerer.texts()[1].contains(QStringLiteral("Discard"))) << m_answerer.texts()[1].toStdString();
     return;
   }
   // Saved without sound: a video of the window at the chosen path and in the mail folder.
@@ -284,7 +291,27 @@ TEST_F(NoSoundServerTest, ClosingTheWindowWhileRecordingStopsAndOffersToSave) {
   EXPECT_EQ(g_recording.nState, 0);
   EXPECT_EQ(g_recording.nTimerId, 0);
   EXPECT_TRUE(Exists(output));
-  EXPECT_FALSE(Exists(temp("Note.yuv")));
+  EXPECT_EQ(RecordingFolders(), 0);
+}
+
+// Cancelling the Save As question asks whether to discard the recording; No
+// brings the question back, and the recording is saved after all.
+TEST_F(NoSoundServerTest, NoToTheDiscardQuestionBringsSaveAsBack) {
+  const std::string output = temp("second-try.mp4");
+  int asked = 0;
+  recorder().SetSaveDialog([&](QWidget*) { return ++asked == 1 ? QString() : QString::fromStdString(output); });
+  StartWithoutSound();
+  ASSERT_TRUE(WaitForPictures(0, 5));
+  m_answerer.Plan(QMessageBox::No);  // do not discard
+  m_answerer.Plan(QMessageBox::Ok);  // saved
+  Click(window().recordButton());
+  EXPECT_EQ(asked, 2);
+  ASSERT_EQ(m_answerer.texts().size(), 3);
+  EXPECT_EQ(m_answerer.titles()[1], QStringLiteral("Scrivel"));
+  EXPECT_EQ(m_answerer.texts()[2], g_strings.Get(10005));
+  const VideoProbe probe = ProbeVideo(output);
+  EXPECT_TRUE(OnTheGrid(probe.frames, g_recording.nRecordedMs)) << probe.error;
+  EXPECT_EQ(RecordingFolders(), 0);
 }
 
 TEST_F(NoSoundServerTest, ClicksOnPauseDoNothingWhileIdle) {

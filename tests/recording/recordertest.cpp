@@ -8,6 +8,7 @@
 
 #include "lang/languagestrings.h"
 #include "recording/recordingstate.h"
+#include "tests/support/videoprobe.h"
 
 namespace scrivel::test {
 
@@ -28,13 +29,35 @@ void RecorderTest::TearDown() {
 
 void RecorderTest::AnswerSaveWith(const QString& path) {
   recorder().SetSaveDialog([this, path](QWidget*) {
-    m_snapshot.asked = true;
-    m_snapshot.yuv = ReadFile(g_recording.strYuvPath);
-    m_snapshot.pcm = ReadFile(g_recording.strPcmPath);
-    m_snapshot.yuvBytes = Exists(g_recording.strYuvPath) ? int64_t(m_snapshot.yuv.size()) : -1;
-    m_snapshot.pcmBytes = Exists(g_recording.strPcmPath) ? int64_t(m_snapshot.pcm.size()) : -1;
-    return path;
+    TakeSnapshot(m_snapshot);
+    return path.isEmpty() ? Cancel() : path;
   });
+}
+
+QString RecorderTest::Cancel() {
+  m_answerer.Plan(QMessageBox::Yes);
+  return {};
+}
+
+void RecorderTest::TakeSnapshot(StopSnapshot& snapshot) {
+  snapshot.asked = true;
+  const std::string video = g_recording.strVideoPath.toStdString();
+  if (video.empty() || !Exists(video)) return;
+  const VideoProbe probe = ProbeVideo(video);
+  snapshot.frames = probe.frames;
+  snapshot.streams = probe.streams;
+  if (!snapshot.decode) return;
+  snapshot.yuv = DecodePictures(video);
+  snapshot.pcm = DecodeSound(video);
+  snapshot.yuvBytes = int64_t(snapshot.yuv.size());
+  snapshot.pcmBytes = int64_t(snapshot.pcm.size());
+}
+
+int RecorderTest::RecordingFolders() const {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(m_temp.path()))
+    if (entry.is_directory() && entry.path().filename().string().rfind("scrivel-recording-", 0) == 0) ++count;
+  return count;
 }
 
 int RecorderTest::PicturesIn(int second) {
@@ -44,6 +67,12 @@ int RecorderTest::PicturesIn(int second) {
 
 bool RecorderTest::WaitForPictures(int second, int count) {
   return QTest::qWaitFor([&] { return PicturesIn(second) >= count; }, 30000);
+}
+
+testing::AssertionResult OnTheGrid(int64_t frames, int ms) {
+  const int64_t grid = (int64_t{ms} + 50) / 100;
+  if (frames == grid || frames == grid + 1) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << frames << " pictures for " << ms << " ms";
 }
 
 bool NeverDecreases(const std::vector<int>& values) { return std::is_sorted(values.begin(), values.end()); }

@@ -18,13 +18,17 @@
 
 namespace scrivel::test {
 
-// What the stop left in the temporary folder when it asked for the path.
+// The recording as the stop had finished it when it asked for the path:
+// its MP4 decoded.
 struct StopSnapshot {
   bool asked = false;
-  int64_t yuvBytes = -1;
+  bool decode = false;    // set by the test: decode pictures and sound
+  long frames = -1;       // pictures in the video (-1: no video file)
+  std::string streams;    // as VideoProbe lists them
+  int64_t yuvBytes = -1;  // -1: not decoded
   int64_t pcmBytes = -1;
-  std::string yuv;  // the raw pictures
-  std::string pcm;  // the raw sound
+  std::string yuv;  // the pictures, decoded
+  std::string pcm;  // the sound, decoded
 };
 
 class RecorderTest : public testing::Test {
@@ -37,10 +41,18 @@ class RecorderTest : public testing::Test {
   NoteStandIn& window() { return *m_window; }
   CNoteRecorder& recorder() { return m_window->recorder(); }
 
-  // The stop's save dialog: records the raw files and answers `path`
-  // (empty: cancel).
+  // The stop's save dialog: takes the snapshot and answers `path` (empty:
+  // cancel, and Yes to the discard question that follows).
   void AnswerSaveWith(const QString& path);
+  // Cancels a save dialog: plans Yes for the discard question, returns "".
+  QString Cancel();
   const StopSnapshot& snapshot() const { return m_snapshot; }
+
+  // Decodes the running recording's MP4 into `snapshot`.
+  static void TakeSnapshot(StopSnapshot& snapshot);
+
+  // Private recording folders in the temporary folder.
+  int RecordingFolders() const;
 
   // Pictures captured so far in recording second `second`.
   static int PicturesIn(int second);
@@ -52,6 +64,11 @@ class RecorderTest : public testing::Test {
   std::unique_ptr<NoteStandIn> m_window;
   StopSnapshot m_snapshot;
 };
+
+// True when a video of `frames` pictures lasts a recording of `ms` on the
+// grid of 10 pictures a second: a second's pictures take its first slots,
+// so the last second may reach one slot past the recorded time.
+testing::AssertionResult OnTheGrid(int64_t frames, int ms);
 
 // True when `values` never decreases.
 bool NeverDecreases(const std::vector<int>& values);

@@ -1,6 +1,8 @@
 // The download behind the main window's button, end to end: penemu as the
 // pen, real clicks, the folder question and the message boxes answered here.
+#include <QApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -15,6 +17,7 @@
 #include "scrivel/scriveldlg.h"
 #include "tests/support/dialoganswerer.h"
 #include "tests/support/emulatedpen.h"
+#include "xopp/xoppreader.h"
 
 namespace {
 
@@ -128,6 +131,66 @@ TEST_F(DownloadFlowTest, FailuresAreShownAndUnsavedPagesKeepThePen) {
   m_answers.Plan(QMessageBox::No);
   DownloadWith(dlg, QString::fromStdString(pen.dir().file("ok")));
   EXPECT_EQ(JpgCount(pen.dir().file("ok")), 2) << "the pen still held its pages";
+}
+
+// What is on disk and on screen when the erase question is asked.
+struct AtEraseQuestion {
+  bool asked = false;
+  std::string pdfInfo;   // pdfinfo's report on the PDF
+  int xoppPages = -1;    // pages of the .xopp as read back
+  bool xoppComplete = false;
+  int progressWindows = -1;  // progress windows still shown
+};
+
+TEST_F(DownloadFlowTest, DocumentsAreOnDiskBeforeTheEraseQuestionWhichStandsAlone) {
+  EmulatedPen pen("usb", {"--notes", "3", "--seed", "5"});
+  ASSERT_TRUE(pen.ready());
+  pen.UseInThisProcess();
+  CScrivelDlg dlg;
+  dlg.show();
+  const std::string folder = pen.dir().file("2026-12-09-02-00-00");
+  AtEraseQuestion seen;
+  m_answers.OnEachBox([&](QMessageBox* box) {
+    if (box->text() != g_strings.Get(10001)) return;
+    seen.asked = true;
+    seen.pdfInfo = scrivel::test::Run("/usr/bin/pdfinfo", {folder + "/2026-12-09-02-00-00.pdf"}).out;
+    const XoppReadResult xopp = ReadXopp(QString::fromStdString(folder + "/2026-12-09-02-00-00.xopp"));
+    seen.xoppPages = static_cast<int>(xopp.doc.pages.size());
+    seen.xoppComplete = xopp.complete;
+    seen.progressWindows = 0;
+    for (QWidget* window : QApplication::topLevelWidgets())
+      if (qobject_cast<QProgressDialog*>(window) != nullptr && window->isVisible()) ++seen.progressWindows;
+  });
+  m_answers.Plan(QMessageBox::Yes);
+  DownloadWith(dlg, QString::fromStdString(folder));
+  ASSERT_TRUE(seen.asked);
+  EXPECT_NE(seen.pdfInfo.find("Pages:           3\n"), std::string::npos) << seen.pdfInfo;
+  EXPECT_NE(seen.pdfInfo.find("595 x 842 pts (A4)"), std::string::npos) << seen.pdfInfo;
+  EXPECT_EQ(seen.xoppPages, 3);
+  EXPECT_TRUE(seen.xoppComplete);
+  EXPECT_EQ(seen.progressWindows, 0) << "the progress window is closed before the question";
+  EXPECT_EQ(JpgCount(folder), 3);
+}
+
+TEST_F(DownloadFlowTest, ADocumentThatCannotBeWrittenKeepsThePen) {
+  EmulatedPen pen("usb", {"--notes", "2"});
+  ASSERT_TRUE(pen.ready());
+  pen.UseInThisProcess();
+  CScrivelDlg dlg;
+  // A folder where the .xopp should go: it cannot be written.
+  const std::string folder = pen.dir().file("notes");
+  std::filesystem::create_directories(folder + "/notes.xopp");
+  DownloadWith(dlg, QString::fromStdString(folder));
+  ASSERT_EQ(m_answers.texts().size(), 1);
+  const QString text = m_answers.texts()[0];
+  EXPECT_TRUE(text.contains("These documents could not be written")) << text.toStdString();
+  EXPECT_TRUE(text.contains(QString::fromStdString(folder + "/notes.xopp"))) << text.toStdString();
+  EXPECT_TRUE(text.contains("The pen was not erased")) << text.toStdString();
+  EXPECT_EQ(JpgCount(folder), 2) << "the pictures are kept";
+  m_answers.Plan(QMessageBox::No);
+  DownloadWith(dlg, QString::fromStdString(pen.dir().file("ok")));
+  EXPECT_EQ(JpgCount(pen.dir().file("ok")), 2) << "the pen still held its pages";
+  EXPECT_TRUE(std::filesystem::exists(pen.dir().file("ok/ok.xopp")));
 }
 
 }  // namespace

@@ -2,8 +2,7 @@
 // through the route library's unix: source and the handwriting appears on
 // the canvas; a window destroyed while the pen writes on is never reached
 // again; the main window's live note button runs the window and ends the
-// route library after it; a virtual tablet through evdev where /dev/uinput
-// exists.
+// route library after it. (A tablet through evdev: newnotedlg_evdev_test.cpp.)
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
@@ -25,10 +24,6 @@
 #include "tests/support/emulatedlivepen.h"
 #include "tests/support/tempdir.h"
 
-#ifdef SCRIVEL_TEST_HAVE_EVDEV
-#include <libevdev/libevdev-uinput.h>
-#include <libevdev/libevdev.h>
-#endif
 
 namespace {
 
@@ -151,58 +146,5 @@ TEST_F(LiveNoteTest, MainWindowRunsTheLiveNoteAndEndsTheRouteAfterIt) {
   EXPECT_FALSE(PagePicture(0).isNull());
 }
 
-#ifdef SCRIVEL_TEST_HAVE_EVDEV
-TEST_F(LiveNoteTest, AVirtualTabletThroughEvdevDrawsOnTheCanvas) {
-  if (access("/dev/uinput", W_OK) != 0) GTEST_SKIP() << "no writable /dev/uinput on this machine";
-  libevdev* dev = libevdev_new();
-  libevdev_set_name(dev, "scrivel test tablet");
-  input_absinfo x{0, 0, 1000, 0, 0, 10}, y{0, 0, 1000, 0, 0, 10};
-  libevdev_enable_event_type(dev, EV_ABS);
-  libevdev_enable_event_code(dev, EV_ABS, ABS_X, &x);
-  libevdev_enable_event_code(dev, EV_ABS, ABS_Y, &y);
-  libevdev_enable_event_type(dev, EV_KEY);
-  libevdev_enable_event_code(dev, EV_KEY, BTN_TOOL_PEN, nullptr);
-  libevdev_enable_event_code(dev, EV_KEY, BTN_TOUCH, nullptr);
-  libevdev_uinput* uinput = nullptr;
-  if (libevdev_uinput_create_from_device(dev, LIBEVDEV_UINPUT_OPEN_MANAGED, &uinput) != 0) {
-    libevdev_free(dev);
-    GTEST_SKIP() << "cannot create a uinput device";
-  }
-  scrivel::test::TempDir config;
-  scrivel::test::WriteFile(config.path() + "/Tavolo Technologies/VeloRoute.conf",
-                           std::string("[General]\nRouteSource=evdev:") +
-                               libevdev_uinput_get_devnode(uinput) + "\n");
-  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-  QTest::qWait(200);  // the device node settles
-  {
-    CNewNoteDlg dlg;
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    ASSERT_NE(ZMTIsConnected(), 0);
-    const auto write = [&](int type, int code, int value) {
-      libevdev_uinput_write_event(uinput, type, code, value);
-    };
-    write(EV_ABS, ABS_X, 200);
-    write(EV_ABS, ABS_Y, 500);
-    write(EV_KEY, BTN_TOUCH, 1);
-    write(EV_SYN, SYN_REPORT, 0);
-    for (int i = 1; i <= 10; ++i) {
-      write(EV_ABS, ABS_X, 200 + 60 * i);
-      write(EV_SYN, SYN_REPORT, 0);
-    }
-    write(EV_KEY, BTN_TOUCH, 0);
-    write(EV_SYN, SYN_REPORT, 0);
-    ASSERT_TRUE(WaitFor([] { return g_pages[0].strokes.size() == 1; }, 20s));
-    const QPoint mid = PenToCanvas(0, 8000, dlg.Model().CanvasRect());
-    EXPECT_NE(dlg.Model().canvas().image().pixel(mid), kWhite);
-  }
-  libevdev_uinput_destroy(uinput);
-  libevdev_free(dev);
-}
-#else
-TEST_F(LiveNoteTest, AVirtualTabletThroughEvdevDrawsOnTheCanvas) {
-  GTEST_SKIP() << "built without libevdev";
-}
-#endif
 
 }  // namespace

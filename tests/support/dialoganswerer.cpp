@@ -18,6 +18,7 @@ void DialogAnswerer::Poll() {
     box->setProperty("answered", true);
     m_texts << box->text();
     m_titles << box->windowTitle();
+    if (m_look) m_look(box);
     QAbstractButton* button = nullptr;
     if (!m_answers.empty()) {
       button = box->button(m_answers.front());

@@ -16,6 +16,7 @@ import os
 import socketserver
 import sys
 import time
+import urllib.parse
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -27,7 +28,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def translate_path(self, path):
         path = path.split("?", 1)[0]
-        return os.path.join(self.server.root, *[p for p in path.split("/") if p and p != ".."])
+        # Segments are split before decoding, so an encoded "/" stays inside its name.
+        parts = [urllib.parse.unquote(p) for p in path.split("/") if p]
+        return os.path.join(self.server.root, *[p for p in parts if p not in ("", ".", "..") and "/" not in p])
 
     def send_body(self, status, body, length=None):
         self.send_response(status)

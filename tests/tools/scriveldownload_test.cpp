@@ -45,6 +45,12 @@ TEST_P(ScrivelDownload, AllPagesThenEraseThenEmpty) {
   EXPECT_NE(first.out.find(n + " pages saved"), std::string::npos);
   EXPECT_NE(first.out.find("The pen was erased."), std::string::npos);
   EXPECT_NE(first.err.find("100%"), std::string::npos) << "progress is shown";
+  // Both documents of all pages, named after the folder.
+  for (const std::string suffix : {".pdf", ".xopp"})
+    EXPECT_NE(first.out.find("document: " + out + "/new folder" + suffix), std::string::npos) << first.out;
+  const RunResult info = scrivel::test::Run("/usr/bin/pdfinfo", {out + "/new folder.pdf"});
+  EXPECT_NE(info.out.find("Pages:           " + n + "\n"), std::string::npos) << info.out;
+  EXPECT_GT(std::filesystem::file_size(out + "/new folder.xopp"), 100u);
 
   const RunResult second = Download(pen, {"--out", pen.dir().file("again")});
   EXPECT_EQ(second.exitCode, 0) << second.err;
@@ -65,6 +71,22 @@ TEST(ScrivelDownloadFailures, UnwritableFolderKeepsThePen) {
   EXPECT_NE(result.err.find("pages 1, 2 could not be saved"), std::string::npos) << result.err;
   EXPECT_NE(result.err.find("not erased"), std::string::npos);
   // The pen still holds both pages.
+  const RunResult again = Download(pen, {"--out", pen.dir().file("ok")});
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  ExpectPages(pen.dir().file("ok"), 2);
+}
+
+TEST(ScrivelDownloadFailures, UnwritableDocumentKeepsThePen) {
+  EmulatedPen pen("usb", {"--notes", "2"});
+  ASSERT_TRUE(pen.ready());
+  // A folder in the PDF's place: the pictures are written, the PDF is not.
+  std::filesystem::create_directories(pen.dir().file("pages/pages.pdf"));
+  const RunResult result = Download(pen, {"--out", pen.dir().file("pages"), "--erase"});
+  EXPECT_EQ(result.exitCode, 5);
+  EXPECT_NE(result.err.find("document not written: " + pen.dir().file("pages/pages.pdf")), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("not erased"), std::string::npos);
+  ExpectPages(pen.dir().file("pages"), 2);
   const RunResult again = Download(pen, {"--out", pen.dir().file("ok")});
   EXPECT_EQ(again.exitCode, 0) << again.err;
   ExpectPages(pen.dir().file("ok"), 2);

@@ -128,6 +128,37 @@ TEST_F(Installer, UnsafeNamesChangeNothingAnywhere) {
   EXPECT_EQ(ReadFile(m_app + "/Version.txt"), "1.10.0");
 }
 
+TEST_F(Installer, NamesWithSpacesAndLettersBeyondAsciiInstall) {
+  const std::vector entries{Publish("my notes 2.txt", "notes"), Publish("Über 笔记#1?.txt", "letters")};
+  test::HttpServer server(m_www);
+  const auto downloaded = DownloadEntries(entries, server.baseUrl() + "download/", m_temp, {}, kQuick);
+  ASSERT_TRUE(downloaded.ok) << downloaded.error;
+  EXPECT_NE(server.requestLog().find("GET /download/my%20notes%202.txt"), std::string::npos)
+      << server.requestLog();
+  EXPECT_NE(server.requestLog().find("%231%3F.txt"), std::string::npos) << "# and ? stay in the name";
+  const auto installed = InstallEntries(entries, m_app, m_temp, "1.11.0");
+  ASSERT_TRUE(installed.ok) << installed.error;
+  EXPECT_EQ(ReadFile(m_app + "/my notes 2.txt"), "notes");
+  EXPECT_EQ(ReadFile(m_app + "/Über 笔记#1?.txt"), "letters");
+}
+
+TEST_F(Installer, AFileNamedTwiceChangesNothing) {
+  const auto first = Publish("libnibdl.so", "new library");
+  const std::vector entries{first, Publish("scrivel", "#!new scrivel"), first};
+  {
+    test::HttpServer server(m_www);
+    const auto downloaded = DownloadEntries(entries, server.baseUrl() + "download/", m_temp, {}, kQuick);
+    EXPECT_FALSE(downloaded.ok);
+    EXPECT_NE(downloaded.error.find("libnibdl.so"), std::string::npos) << downloaded.error;
+    EXPECT_EQ(server.requestLog(), "") << "refused before anything is fetched";
+  }
+  ASSERT_TRUE(Download({first, entries[1]}).ok);
+  EXPECT_FALSE(InstallEntries(entries, m_app, m_temp, "1.11.0").ok);
+  EXPECT_EQ(ReadFile(m_app + "/libnibdl.so"), "old library");
+  EXPECT_EQ(ReadFile(m_app + "/scrivel"), "#!old scrivel");
+  EXPECT_EQ(ReadFile(m_app + "/Version.txt"), "1.10.0");
+}
+
 TEST_F(Installer, AnEmptyReleaseOnlyRecordsTheVersion) {
   const auto installed = InstallEntries({}, m_app, m_temp, "1.2.4");
   ASSERT_TRUE(installed.ok) << installed.error;

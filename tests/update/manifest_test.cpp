@@ -28,6 +28,9 @@ TEST(Manifest, NamesOutsideTheFolderRejectEverything) {
       "1.2.4;ok,1;../evil,2;",   "1.2.4;ok,1;/etc/passwd,2;", "1.2.4;ok,1;a/b,2;",
       "1.2.4;ok,1;..,2;",        "1.2.4;ok,1;.,2;",          "1.2.4;ok,1;,2;",
       "1.2.4;ok,1;a\\b,2;",      "1.2.4;ok,1;a\nb,2;",       "1.2.4;ok,1;nocomma;",
+      "1.2.4;ok,1;..hidden,2;",  "1.2.4;ok,1;a\x7f,2;",       "1.2.4;ok,1;\tx,2;",
+      // A file named twice, or the version file the updater writes itself.
+      "1.2.4;a,1;b,2;a,3;",      "1.2.4;a,1;a,1;",           "1.2.4;Version.txt,1;",
   };
   for (const char* manifest : bad) {
     SCOPED_TRACE(manifest);
@@ -35,8 +38,16 @@ TEST(Manifest, NamesOutsideTheFolderRejectEverything) {
     EXPECT_FALSE(parsed.error.empty());
     EXPECT_TRUE(parsed.entries.empty());
   }
-  EXPECT_TRUE(IsPlainFileName("..hidden-but-plain"));
   EXPECT_TRUE(IsPlainFileName("ScrivelCh.qm"));
+}
+
+TEST(Manifest, SpacesAndLettersBeyondAsciiArePlainNames) {
+  const auto parsed = ParseManifestEntries("1.2.4;my notes 2.txt,1;Über 笔记.txt,2;.config,3;a..b,4;");
+  ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+  ASSERT_EQ(parsed.entries.size(), 4u);
+  EXPECT_EQ(parsed.entries[0].strFileName, "my notes 2.txt");
+  EXPECT_EQ(parsed.entries[1].strFileName, "Über 笔记.txt");
+  EXPECT_TRUE(ParseManifestEntries("1.2.4;a,1;A,2;").error.empty()) << "names differ by case";
 }
 
 }  // namespace

@@ -1,0 +1,18 @@
+#pragma once
+// At start-up: recordings that a crash, a kill or a power cut interrupted
+// (their private folders under the temporary folder, locked by no process)
+// are offered for saving, one after the other, with the stop's Save As
+// question. What was written up to the last fragment is saved; a declined
+// recording's folder is removed; one that cannot be saved stays for the
+// next start.
+
+#include "recording/recordingsave.h"
+
+class QWidget;
+
+namespace scrivel {
+
+// Returns how many recordings were saved.
+int OfferInterruptedRecordings(QWidget* owner = nullptr, const SaveDialog& dialog = &AskSavePath);
+
+}  // namespace scrivel
