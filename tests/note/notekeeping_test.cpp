@@ -3,6 +3,7 @@
 // bytes) gives the same pages pixel for pixel; a damaged journal gives what
 // precedes the damage; the keeper journals and writes the document; recovery
 // finishes a note left behind and keeps a damaged journal aside.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -178,6 +179,10 @@ TEST_F(NoteKeepingTest, ADamagedJournalGivesWhatPrecedesTheDamage) {
 }
 
 TEST_F(NoteKeepingTest, TheKeeperJournalsEveryActionAndWritesTheDocumentAtClose) {
+  int argc = 1;
+  char name[] = "note_tests";
+  char* argv[] = {name, nullptr};
+  QCoreApplication app(argc, argv);
   auto model = NewModel();
   std::vector<QString> failures;
   CNoteKeeper keeper(Folder(), kCanvas, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)),
@@ -191,6 +196,13 @@ TEST_F(NoteKeepingTest, TheKeeperJournalsEveryActionAndWritesTheDocumentAtClose)
   for (int i = 0; i < 500 && ReadJournal(keeper.JournalPath()).entries.size() < 19; ++i)
     std::this_thread::sleep_for(10ms);
   const JournalContents onDisk = ReadJournal(keeper.JournalPath());
+  // The document exists from the first action on, before any close (the
+  // keeper saves from the event loop).
+  for (int i = 0; i < 500 && !QFile::exists(keeper.DocumentPath()); ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_TRUE(ReadXopp(keeper.DocumentPath()).complete);
   EXPECT_TRUE(onDisk.intact);
   EXPECT_EQ(onDisk.entries.size(), 19u);
   EXPECT_GE(keeper.JournalLatencies().size(), expected);
