@@ -84,6 +84,12 @@ void WriteEveryAction(CNoteModel& model, const QString& picture) {
   Stroke(model, {{50, 50}, {60, 60}});
   model.DeletePage(changed);
   model.OnRevokeStroke();  // the deleted page is back
+  EXPECT_EQ(g_nPageCount, 3);
+  model.OnRestoreStroke();  // deleted again
+  EXPECT_EQ(g_nPageCount, 2);
+  model.OnRevokeStroke();
+  EXPECT_EQ(g_nPageCount, 3);
+  EXPECT_EQ(g_pages[2].strokes.size(), 1u);
   model.PrevPage(changed);
   Stroke(model, {{100, 10}, {100, 140}}, MakeColorRef(0, 0, 255), 1);
 }
@@ -125,7 +131,7 @@ TEST_F(NoteKeepingTest, ReplayingTheActionsGivesTheSamePages) {
   ASSERT_EQ(original.size(), 3u);
   EXPECT_EQ(original[0].strokes.size(), 3u);
   EXPECT_EQ(original[1].strokes.size(), 2u);
-  EXPECT_EQ(actions.size(), 19u);
+  EXPECT_EQ(actions.size(), 21u);
 
   // Straight from the actions, and from the journal's bytes.
   const JournalContents read = ReadJournalBytes(journal);
@@ -193,7 +199,7 @@ TEST_F(NoteKeepingTest, TheKeeperJournalsEveryActionAndWritesTheDocumentAtClose)
   WriteEveryAction(*model, m_picture);
   // On disk without any close: the worker flushes each batch.
   const size_t expected = keeper.JournalLatencies().size();
-  for (int i = 0; i < 500 && ReadJournal(keeper.JournalPath()).entries.size() < 19; ++i)
+  for (int i = 0; i < 500 && ReadJournal(keeper.JournalPath()).entries.size() < 21; ++i)
     std::this_thread::sleep_for(10ms);
   const JournalContents onDisk = ReadJournal(keeper.JournalPath());
   // The document exists from the first action on, before any close (the
@@ -204,7 +210,7 @@ TEST_F(NoteKeepingTest, TheKeeperJournalsEveryActionAndWritesTheDocumentAtClose)
   }
   EXPECT_TRUE(ReadXopp(keeper.DocumentPath()).complete);
   EXPECT_TRUE(onDisk.intact);
-  EXPECT_EQ(onDisk.entries.size(), 19u);
+  EXPECT_EQ(onDisk.entries.size(), 21u);
   EXPECT_GE(keeper.JournalLatencies().size(), expected);
 
   // A second keeper of the same second takes another name.
