@@ -27,6 +27,8 @@ class PenDownload {
     std::function<std::optional<QString>(const QString& defaultName)> chooseFolder;
     // A page's picture, before its file is written (page numbers from 1).
     std::function<void(int page, const QImage& picture)> pageRendered;
+    // Every page file is written; the documents of all pages come next.
+    std::function<void()> writingDocuments;
   };
 
   enum class Outcome {
@@ -34,6 +36,8 @@ class PenDownload {
     EmptyPen,        // the pen holds no pages
     Cancelled,       // no folder was chosen: nothing written, nothing erased
     DownloadFailed,  // the library reported an error (see code)
+    CutOff,          // the download failed part-way (see code); the pages received whole are
+                     // saved as for Saved, and the pen must not be erased
   };
 
   struct Result {

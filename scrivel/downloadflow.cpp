@@ -22,6 +22,11 @@ CDownloadFlow::CDownloadFlow(CScrivelDlg* dlg) : QObject(dlg), m_dlg(dlg) {
     CScrivelDlg::AddPages({picture});
     if (m_result.pageCount > 0) DownloadProgress(DUVO_PROGRESS_TRANSFER, page * 100 / m_result.pageCount);
   };
+  m_callbacks.writingDocuments = [this] {
+    QMetaObject::invokeMethod(this, [this] {
+      if (m_progress != nullptr) m_progress->setLabelText(tr("Writing the PDF and Xournal++ documents..."));
+    }, Qt::QueuedConnection);
+  };
 }
 
 CDownloadFlow::~CDownloadFlow() {
@@ -86,6 +91,16 @@ void CDownloadFlow::OnPagesSaved() {
   m_dlg->UpdateTotalScreens();
   if (!m_result.allSaved()) {
     ShowMessage(DescribeUnsaved(m_result), true);
+    Finish();
+    return;
+  }
+  if (m_result.outcome == PenDownload::Outcome::CutOff) {
+    ShowMessage(DescribeDownloadFailure(m_result.code) + QLatin1Char(' ') +
+                    tr("The pages received whole (%1) were saved in %2. The pen was not erased, so "
+                       "all its notes are still there: download again.")
+                        .arg(m_result.pageCount)
+                        .arg(m_result.folder),
+                true);
     Finish();
     return;
   }
