@@ -74,6 +74,13 @@ PenConfig ReadPenConfig(const std::string& path) {
   return config;
 }
 
+PenConfig ParsePenConfig(const std::string& text) {
+  PenConfig config;
+  if (const int line = ini_parse_string(text.c_str(), OnEntry, &config); line > 0)
+    Trace("config: error on line %d", line);
+  return config;
+}
+
 PenConfig ReadPenConfig() { return ReadPenConfig(PenConfigPath()); }
 
 }  // namespace scrivel

@@ -25,6 +25,8 @@ std::string PenConfigPath();
 // absent in the result, never a default.
 PenConfig ReadPenConfig();
 PenConfig ReadPenConfig(const std::string& path);
+// The same from the file's text.
+PenConfig ParsePenConfig(const std::string& text);
 
 // Parses a "Port" value: a decimal integer in the signed 32-bit range, or an
 // unsigned 32-bit value such as 4294967295 (read as -1, the way a DWORD is stored).

@@ -8,8 +8,13 @@
 namespace scrivel {
 
 bool TraceEnabled() {
-  const char* value = std::getenv("SCRIVEL_TRACE");
-  return value != nullptr && *value != '\0';
+  // Read once: traces come from every thread, and the environment may be
+  // changed meanwhile by the host (getenv is not safe against setenv).
+  static const bool enabled = [] {
+    const char* value = std::getenv("SCRIVEL_TRACE");
+    return value != nullptr && *value != '\0';
+  }();
+  return enabled;
 }
 
 void Trace(const char* format, ...) {

@@ -1,5 +1,6 @@
 #pragma once
-// Diagnostic trace: one line on stderr, written only when SCRIVEL_TRACE is set.
+// Diagnostic trace: one line on stderr, written only when SCRIVEL_TRACE is set
+// (read once, at the first trace of the process).
 
 namespace scrivel {
 

@@ -106,15 +106,29 @@ uint32_t ReadNoteLength(PortLink& link, uint32_t n, uint32_t* length) {
   }
 }
 
+// NoteBuffer: the receive state of the serial download, kept for the process
+// like the rest of the library's state (one download at a time). Only the
+// bytes a note wrote need clearing before the next.
+struct NoteBuffer {
+  std::vector<uint8_t> bytes = std::vector<uint8_t>(kNoteBufferSize);
+  uint32_t used = 0;
+
+  uint8_t* Clear() {
+    std::fill(bytes.begin(), bytes.begin() + used, 0);
+    used = 0;
+    return bytes.data();
+  }
+};
+
 // Fetches and decodes every note into `pages`.
 uint32_t FetchNotes(Download& d, uint32_t count, PageList& pages) {
+  static NoteBuffer& noteBuffer = *new NoteBuffer;  // never freed: outlives any download
   PortLink& link = d.link;
   PointTransform transform;
   transform.SetMode(0, d.deviceType);
-  std::vector<uint8_t> noteBuffer(kNoteBufferSize);
   for (uint32_t i = 0; i < count && pages.size() < static_cast<size_t>(kMaxPages); ++i) {
     const uint32_t n = i + 1;
-    std::fill(noteBuffer.begin(), noteBuffer.end(), 0);
+    uint8_t* const note = noteBuffer.Clear();
     link.Sleep(kNotePauseMs);
     uint32_t length = 0;
     if (const uint32_t result = ReadNoteLength(link, n, &length); result != DUVO_OK) return result;
@@ -122,14 +136,15 @@ uint32_t FetchNotes(Download& d, uint32_t count, PageList& pages) {
     SendWakeUp(link);
     link.Send({kNoteData, static_cast<uint8_t>(n & 0xFF), static_cast<uint8_t>(n >> 8)});
     link.Sleep(kCommandMs);
-    const uint32_t received = GetNote(link, length, noteBuffer.data());
+    const uint32_t received = GetNote(link, length, note);
+    noteBuffer.used = received;
     scrivel::Trace("NibDL.dll: GetNote !\n");
     link.Send({kPacketAnswer, kNoteEnd});
 
     const uint32_t percent = n * 100 / count;
     d.progress.store(percent);
     d.Notify(DUVO_PROGRESS_TRANSFER, static_cast<int>(percent));
-    DecodeNote(noteBuffer.data(), noteBuffer.data() + received, transform, pages);
+    DecodeNote(note, note + received, transform, pages);
   }
   return DUVO_OK;
 }
@@ -167,6 +182,7 @@ int SetCommandMode(PortLink& link, int mode) {
   std::vector<uint8_t> buffer(kExchangeBufferSize);
   uint8_t collected[kModeCollection];
   size_t used = 0;
+  size_t searched = 0;  // start positions already searched
   const uint8_t confirm[3] = {0x03, kCommandMode, m};
   for (int poll = 0; poll < kModePolls; ++poll) {
     scrivel::Trace("NibDL.dll: SetCommandMode  bRes = SendWakeUp GOOD!\n");
@@ -175,12 +191,11 @@ int SetCommandMode(PortLink& link, int mode) {
     const size_t take = std::min<size_t>(n, kModeCollection - used);
     std::memcpy(collected + used, buffer.data(), take);
     used += take;
-    // The confirmation may arrive in pieces: search everything collected.
-    if (used >= sizeof confirm) {
-      for (size_t at = 0; at + sizeof confirm <= used; ++at) {
-        scrivel::Trace("NibDL.dll: SetCommandMode  bRes = SendWakeUp GOOD Ptr>3!\n");
-        if (std::memcmp(collected + at, confirm, sizeof confirm) == 0) return 0;
-      }
+    // The confirmation may arrive in pieces: search every position that the
+    // new bytes complete.
+    for (; searched + sizeof confirm <= used; ++searched) {
+      scrivel::Trace("NibDL.dll: SetCommandMode  bRes = SendWakeUp GOOD Ptr>3!\n");
+      if (std::memcmp(collected + searched, confirm, sizeof confirm) == 0) return 0;
     }
     link.Sleep(kModePauseMs);
   }

@@ -11,18 +11,6 @@
 
 namespace nibroute {
 
-namespace {
-
-ZMTEvent DecodeRecord(const uint8_t* p) {
-  ZMTEvent event;
-  event.type = static_cast<uint16_t>(p[0] | (p[1] << 8));
-  event.x = static_cast<int16_t>(static_cast<uint16_t>(p[2] | (p[3] << 8)));
-  event.y = static_cast<int16_t>(static_cast<uint16_t>(p[4] | (p[5] << 8)));
-  return event;
-}
-
-}  // namespace
-
 int UnixRouteSource::OpenDescriptor() {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -42,31 +30,25 @@ int UnixRouteSource::OpenDescriptor() {
     close(fd);
     return -1;
   }
-  m_partialSize = 0;
+  m_joiner.Reset();
   scrivel::Trace("nibroute: connected to %s", m_path.c_str());
   return fd;
 }
 
 bool UnixRouteSource::ReadAvailable(int fd, RouteSink& sink) {
-  constexpr size_t kRecord = sizeof(ZMTEvent);
-  uint8_t bytes[kRecord * 512];
-  std::memcpy(bytes, m_partial, m_partialSize);
+  uint8_t bytes[sizeof(ZMTEvent) * 512];
   ssize_t n;
   do {
-    n = recv(fd, bytes + m_partialSize, sizeof bytes - m_partialSize, MSG_DONTWAIT);
+    n = recv(fd, bytes, sizeof bytes, MSG_DONTWAIT);
   } while (n < 0 && errno == EINTR);
   if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
   if (n <= 0) {
     scrivel::Trace("nibroute: %s hung up", m_path.c_str());
     return false;
   }
-  const size_t total = m_partialSize + static_cast<size_t>(n);
-  const size_t records = total / kRecord;
-  ZMTEvent events[sizeof bytes / kRecord];
-  for (size_t i = 0; i < records; ++i) events[i] = DecodeRecord(bytes + i * kRecord);
-  m_partialSize = total - records * kRecord;
-  std::memcpy(m_partial, bytes + records * kRecord, m_partialSize);
-  if (records > 0) sink.Deliver(events, records);
+  m_events.clear();
+  m_joiner.Feed(bytes, static_cast<size_t>(n), m_events);
+  if (!m_events.empty()) sink.Deliver(m_events.data(), m_events.size());
   return true;
 }
 

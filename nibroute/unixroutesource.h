@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "nibroute/recordjoiner.h"
 #include "nibroute/routesource.h"
 
 namespace nibroute {
@@ -22,8 +24,8 @@ class UnixRouteSource : public RouteSource {
 
  private:
   std::string m_path;
-  uint8_t m_partial[sizeof(ZMTEvent)] = {};
-  size_t m_partialSize = 0;  // bytes of a record begun by an earlier read
+  RecordJoiner m_joiner;
+  std::vector<ZMTEvent> m_events;  // the records of one read
 };
 
 }  // namespace nibroute

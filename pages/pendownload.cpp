@@ -42,9 +42,17 @@ uint32_t PenDownload::Open() {
 PenDownload::Result PenDownload::Download(const Callbacks& callbacks) {
   Result result;
   result.code = DUVORequestData(ForwardProgress, const_cast<Callbacks*>(&callbacks));
-  if (Failed(result.code)) return result;
   int pageCount = 0;
-  result.code = DUVOGetPageCount(&pageCount);
+  const uint32_t countCode = DUVOGetPageCount(&pageCount);
+  if (Failed(result.code)) {
+    // The library keeps the pages it received whole before the failure.
+    if (!Failed(countCode) && pageCount > 0) {
+      result.pageCount = pageCount;
+      result.outcome = Outcome::CutOff;
+    }
+    return result;
+  }
+  result.code = countCode;
   if (Failed(result.code)) return result;
   result.pageCount = pageCount;
   result.outcome = pageCount == 0 ? Outcome::EmptyPen : Outcome::Saved;
@@ -90,7 +98,7 @@ void PenDownload::SavePages(Result& result, const QString& folder, const Callbac
 
 PenDownload::Result PenDownload::Run(const Callbacks& callbacks) {
   Result result = Download(callbacks);
-  if (result.outcome != Outcome::Saved) return result;
+  if (result.outcome != Outcome::Saved && result.outcome != Outcome::CutOff) return result;
   const auto folder = callbacks.chooseFolder
                           ? callbacks.chooseFolder(MakeTimeStamp(QDateTime::currentDateTime()))
                           : std::nullopt;

@@ -36,6 +36,8 @@ class PenDownload {
     EmptyPen,        // the pen holds no pages
     Cancelled,       // no folder was chosen: nothing written, nothing erased
     DownloadFailed,  // the library reported an error (see code)
+    CutOff,          // the download failed part-way (see code); the pages received whole are
+                     // saved as for Saved, and the pen must not be erased
   };
 
   struct Result {

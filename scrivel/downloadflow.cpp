@@ -94,6 +94,16 @@ void CDownloadFlow::OnPagesSaved() {
     Finish();
     return;
   }
+  if (m_result.outcome == PenDownload::Outcome::CutOff) {
+    ShowMessage(DescribeDownloadFailure(m_result.code) + QLatin1Char(' ') +
+                    tr("The pages received whole (%1) were saved in %2. The pen was not erased, so "
+                       "all its notes are still there: download again.")
+                        .arg(m_result.pageCount)
+                        .arg(m_result.folder),
+                true);
+    Finish();
+    return;
+  }
   const auto answer = QMessageBox::question(m_dlg, QStringLiteral("Scrivel"), g_strings.Get(10001),
                                             QMessageBox::Yes | QMessageBox::No);
   if (answer != QMessageBox::Yes) {

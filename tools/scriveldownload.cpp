@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
     case PenDownload::Outcome::Cancelled:
       return kUsage;
     case PenDownload::Outcome::Saved:
+    case PenDownload::Outcome::CutOff:
       break;
   }
   if (!result.failedPages.empty()) {
@@ -123,6 +124,11 @@ int main(int argc, char** argv) {
   for (const char* suffix : {"pdf", "xopp"})
     std::printf("document: %s\n", qPrintable(PageDocumentPath(folder, QString::fromLatin1(suffix))));
   std::printf("%d pages saved in %s\n", result.pageCount, qPrintable(folder));
+  if (result.outcome == PenDownload::Outcome::CutOff) {
+    std::fprintf(stderr, "scrivel-download: %s The pages received whole were saved; the pen was not erased\n",
+                 qPrintable(DescribeDownloadFailure(result.code)));
+    return kDownloadFailed;
+  }
   if (erase) {
     if (!download.Erase()) {
       std::fprintf(stderr, "scrivel-download: the pen could not be erased\n");

@@ -193,4 +193,21 @@ TEST_F(DownloadFlowTest, ADocumentThatCannotBeWrittenKeepsThePen) {
   EXPECT_TRUE(std::filesystem::exists(pen.dir().file("ok/ok.xopp")));
 }
 
+TEST_F(DownloadFlowTest, ACutOffDownloadSavesTheWholePagesWithoutAnEraseOffer) {
+  // Six notes fill 3,249 packets: the link drops about half-way.
+  EmulatedPen pen("usb", {"--notes", "6", "--seed", "3", "--disconnect-after", "1700"});
+  ASSERT_TRUE(pen.ready());
+  pen.UseInThisProcess();
+  CScrivelDlg dlg;
+  const std::string folder = pen.dir().file("pages");
+  DownloadWith(dlg, QString::fromStdString(folder));
+  ASSERT_EQ(m_answers.texts().size(), 1) << "one message, no erase offer";
+  const QString text = m_answers.texts()[0];
+  EXPECT_TRUE(text.contains("time-out")) << text.toStdString();
+  EXPECT_TRUE(text.contains("The pen was not erased")) << text.toStdString();
+  const int saved = JpgCount(folder);
+  EXPECT_GE(saved, 2);
+  EXPECT_LT(saved, 6);
+}
+
 }  // namespace

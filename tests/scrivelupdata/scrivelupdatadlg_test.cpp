@@ -30,15 +30,18 @@ class UpdaterTest : public testing::Test {
     WriteFile(m_app + "/scrivel", "old scrivel");
     WriteFile(m_app + "/libnibdl.so", "old library");
     // The new release, published the way a maintainer does it.
-    const std::string release = m_dir.file("newapp");
-    WriteFile(release + "/Version.txt", "1.11.0");
-    WriteFile(release + "/scrivel", "new scrivel");
-    WriteFile(release + "/libnibdl.so", "new library");
-    WriteFile(release + "/ScrivelEn.qm", "english texts");
+    m_release = m_dir.file("newapp");
+    WriteFile(m_release + "/Version.txt", "1.11.0");
+    WriteFile(m_release + "/scrivel", "new scrivel");
+    WriteFile(m_release + "/libnibdl.so", "new library");
+    WriteFile(m_release + "/ScrivelEn.qm", "english texts");
     m_www = m_dir.file("www");
-    const auto published = scrivel::test::Run(SCRIVEL_SOURCE_DIR "/tools/scrivel-publish", {release, m_www});
-    ASSERT_EQ(published.exitCode, 0) << published.err;
+    Publish();
     m_server = std::make_unique<scrivel::test::HttpServer>(m_www);
+  }
+  void Publish() {
+    const auto published = scrivel::test::Run(SCRIVEL_SOURCE_DIR "/tools/scrivel-publish", {m_release, m_www});
+    ASSERT_EQ(published.exitCode, 0) << published.err;
   }
   Outcome Update(const std::string& baseUrl, const std::string& key = "") {
     CScrivelUpDataDlg dlg(QString::fromStdString(m_app), baseUrl, key, nullptr, kQuick);
@@ -51,7 +54,7 @@ class UpdaterTest : public testing::Test {
   }
 
   scrivel::test::TempDir m_dir;
-  std::string m_app, m_www;
+  std::string m_app, m_release, m_www;
   std::unique_ptr<scrivel::test::HttpServer> m_server;
   scrivel::test::DialogAnswerer m_answers;
 };
@@ -81,6 +84,25 @@ TEST_F(UpdaterTest, UnsafeNamesRejectTheUpdateBeforeAnyDownload) {
   EXPECT_EQ(Update(m_server->baseUrl()), Outcome::Failed);
   ExpectUnchanged();
   EXPECT_EQ(ReadFile(m_dir.file("evil")), "precious");
+  EXPECT_EQ(m_server->requestLog().find("download/scrivel"), std::string::npos) << "nothing downloaded";
+}
+
+TEST_F(UpdaterTest, NamesWithSpacesAndLettersBeyondAsciiArePlainFiles) {
+  WriteFile(m_release + "/my notes 2.txt", "notes");
+  WriteFile(m_release + "/Über 笔记.txt", "letters");
+  Publish();
+  EXPECT_EQ(Update(m_server->baseUrl()), Outcome::Updated);
+  EXPECT_EQ(ReadFile(m_app + "/my notes 2.txt"), "notes");
+  EXPECT_EQ(ReadFile(m_app + "/Über 笔记.txt"), "letters");
+  EXPECT_EQ(ReadFile(m_app + "/Version.txt"), "1.11.0");
+}
+
+TEST_F(UpdaterTest, AFileNamedTwiceRejectsTheUpdateBeforeAnyDownload) {
+  const std::string md5 = scrivel::Md5OfBytes("new scrivel");
+  WriteFile(m_www + "/download/Version.txt", "1.11.0;scrivel," + md5 + ";libnibdl.so," +
+                                                 scrivel::Md5OfBytes("new library") + ";scrivel," + md5 + ";");
+  EXPECT_EQ(Update(m_server->baseUrl()), Outcome::Failed);
+  ExpectUnchanged();
   EXPECT_EQ(m_server->requestLog().find("download/scrivel"), std::string::npos) << "nothing downloaded";
 }
 

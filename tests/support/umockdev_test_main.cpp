@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/privatehome.h"
+
 namespace {
 
 bool PreloadActive() {
@@ -39,5 +41,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   testing::InitGoogleTest(&argc, argv);
+  const scrivel::test::PrivateHome home;
   return RUN_ALL_TESTS();
 }

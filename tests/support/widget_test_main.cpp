@@ -7,13 +7,13 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include <unistd.h>
 
 #include "tests/support/offscreenscreen.h"
+#include "tests/support/privatehome.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
@@ -27,10 +27,7 @@ int main(int argc, char** argv) {
   const std::string config = "/tmp/scrivel-test-screen-" + std::to_string(getpid()) + ".json";
   const bool ownScreen = platform == nullptr || std::strcmp(platform, "offscreen") == 0;
   if (ownScreen) setenv("QT_QPA_PLATFORM", scrivel::test::OffscreenPlatform(1920, 1200, config).c_str(), 1);
-  // Live notes are kept in the documents folder: a private home for the
-  // tests' notes, never the user's.
-  char home[] = "/tmp/scrivel-test-home-XXXXXX";
-  if (mkdtemp(home) != nullptr) setenv("HOME", home, 1);
+  const scrivel::test::PrivateHome home;
   auto app = std::make_unique<QApplication>(argc, argv);
   if (ownScreen) {
     // Child processes of the tests get the plain offscreen platform, as before.
@@ -39,7 +36,5 @@ int main(int argc, char** argv) {
   }
   const int result = RUN_ALL_TESTS();
   app.reset();
-  std::error_code ignored;
-  std::filesystem::remove_all(home, ignored);
   return result;
 }

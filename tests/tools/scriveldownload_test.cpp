@@ -110,6 +110,23 @@ TEST(ScrivelDownloadFailures, ProblemsAreNamed) {
   EXPECT_EQ(scrivel::test::Run(AppPath("scrivel-download"), {"--out"}).exitCode, 2);
 }
 
+TEST(ScrivelDownloadFailures, ACutOffDownloadSavesTheWholePagesAndKeepsThePen) {
+  // Six notes fill 3,249 packets: the link drops about half-way.
+  EmulatedPen pen("usb", {"--notes", "6", "--seed", "3", "--disconnect-after", "1700"});
+  ASSERT_TRUE(pen.ready());
+  const std::string out = pen.dir().file("pages");
+  const RunResult result = Download(pen, {"--out", out, "--erase"});
+  EXPECT_EQ(result.exitCode, 4);
+  EXPECT_NE(result.err.find("time-out"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("the pen was not erased"), std::string::npos) << result.err;
+  EXPECT_EQ(result.out.find("The pen was erased."), std::string::npos) << result.out;
+  int saved = 0;
+  while (std::filesystem::exists(out + "/" + std::to_string(saved + 1) + ".jpg")) ++saved;
+  EXPECT_GE(saved, 2);
+  EXPECT_LT(saved, 6);
+  ExpectPages(out, saved);
+}
+
 TEST(ScrivelDownloadFailures, SilentPenTimesOut) {
   EmulatedPen pen("usb", {"--notes", "2", "--stall-after", "0"});
   ASSERT_TRUE(pen.ready());
