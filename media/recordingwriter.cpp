@@ -1,5 +1,8 @@
 #include "media/recordingwriter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -27,7 +30,18 @@ constexpr int64_t kSoundLatencyBytes = kSoundBytesPerSecond / 10;
 
 }  // namespace
 
-CRecordingWriter::~CRecordingWriter() { Abort(); }
+CRecordingWriter::~CRecordingWriter() {
+  Abort();
+  if (m_syncFd >= 0) ::close(m_syncFd);
+}
+
+void CRecordingWriter::SyncToDisk(bool now) {
+  const auto at = std::chrono::steady_clock::now();
+  if (m_syncFd < 0 || (!now && at - m_lastSync < kSyncInterval)) return;
+  m_lastSync = at;
+  // Any descriptor of the file flushes all of its written data.
+  fdatasync(m_syncFd);
+}
 
 MediaResult CRecordingWriter::Open(const Options& options) {
   Trace("进入YUVTOH264函数");
@@ -63,6 +77,16 @@ MediaResult CRecordingWriter::Open(const Options& options) {
     ReportAvError(kStage, "avformat_write_header", ret);
     return MediaResult::WriteFailed;
   }
+  // A power cut loses at most the last seconds: the file and its name reach
+  // the disk now, its data every few seconds.
+  m_syncFd = ::open(options.path.c_str(), O_RDONLY | O_CLOEXEC);
+  const std::string folder = std::filesystem::path(options.path).parent_path().string();
+  const int folderFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0) {
+    fsync(folderFd);
+    ::close(folderFd);
+  }
+  SyncToDisk(true);
   m_thread = std::thread(&CRecordingWriter::Run, this);
   return MediaResult::Ok;
 }
@@ -182,6 +206,11 @@ int64_t CRecordingWriter::fileBytes() const {
   return error ? -1 : static_cast<int64_t>(size);
 }
 
+size_t CRecordingWriter::queuedBytes() const {
+  std::lock_guard lock(m_mutex);
+  return m_queuedBytes;
+}
+
 MediaResult CRecordingWriter::Finish(int64_t endMs) {
   if (!m_thread.joinable()) return MediaResult::Failed;
   {
@@ -276,6 +305,7 @@ bool CRecordingWriter::Process(Item& item) {
     return false;
   }
   avio_closep(&m_format->pb);
+  SyncToDisk(true);
   return true;
 }
 
@@ -382,6 +412,7 @@ bool CRecordingWriter::Drain(Output& output) {
       Fail("av_interleaved_write_frame", ret);
       return false;
     }
+    SyncToDisk(false);
   }
 }
 

@@ -3,7 +3,8 @@
 // the AAC encoder as they are captured, on a thread of the writer's own, and
 // the packets are multiplexed into an MP4 written in fragments of half a
 // second. Every fragment reaches the file as soon as it is complete, so a
-// recording cut short by a crash still plays up to its last fragment.
+// recording cut short by a crash still plays up to its last fragment; the
+// file's data is flushed to the disk every 2 s against a power cut.
 //
 // Pictures are placed on the grid of 10 frames per recorded second
 // (LiveFrameGrid); the sound's timestamps are its sample count. The sound of
@@ -11,6 +12,7 @@
 // segment's recorded length, so pictures and sound keep one clock.
 // Prints the stages' lines ("Succeed to encode frame: ...") on stdout.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -77,6 +79,8 @@ class CRecordingWriter {
   std::string failure() const;
   // Bytes in the file so far.
   int64_t fileBytes() const;
+  // Raw data waiting for the encoders (bytes).
+  size_t queuedBytes() const;
 
  private:
   struct Item {
@@ -100,6 +104,8 @@ class CRecordingWriter {
   bool Send(Output& output, AVFrame* frame);
   bool Drain(Output& output);
   void Fail(const char* call, int error);
+  // Flushes the file's data to the disk, at most every kSyncInterval unless `now`.
+  void SyncToDisk(bool now);
   MediaResult OpenVideo();
   MediaResult OpenAudio();
 
@@ -116,6 +122,9 @@ class CRecordingWriter {
   int64_t m_segmentBytes = 0;       // sound taken in this segment
   int64_t m_dropBytes = 0;          // excess of the last segment still to drop
   int m_packetsWritten = 0;
+  static constexpr std::chrono::seconds kSyncInterval{2};
+  int m_syncFd = -1;
+  std::chrono::steady_clock::time_point m_lastSync;
 
   std::thread m_thread;
   mutable std::mutex m_mutex;

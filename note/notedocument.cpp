@@ -1,26 +1,18 @@
 #include "note/notedocument.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QPainterPath>
 
 #include "note/picturedrag.h"
 #include "note/pagepaint.h"
 #include "pages/cardinalspline.h"
+#include "xopp/xoppwriter.h"
 
 namespace {
 
 // Canvas pixels have their centres on integer coordinates; a document's
 // points run from the page's edge: pixel (0, 0) spans 0..1.
 constexpr double kPixelCentre = 0.5;
-
-QByteArray PngOf(const QImage& image) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return png;
-}
 
 // A filled white square (edges in document points) over what lies beneath.
 XoppStroke Whiteout(const QRectF& r) {
@@ -55,7 +47,7 @@ void AddPictures(XoppPage& out, const StorePageInfo& page, const PictureLoader& 
     // A picture dragged inside out shows mirrored.
     const QImage shown = image.mirrored(area.width() < 0, area.height() < 0);
     const QRect cover = AreaCover(area);
-    out.AddImage({PngOf(shown), QRectF(cover)});
+    out.AddImage({PngBytes(shown), QRectF(cover)});
     for (const StoreErasure& erasure : page.erasures)
       for (const StoreErasure::Picture& reached : erasure.pictures) {
         if (reached.index != int(k) || reached.area.width() == 0 || reached.area.height() == 0) continue;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 #include "note/picturedrag.h"
 #include "note/picturehistory.h"
@@ -36,6 +37,7 @@ bool EndsPageUndo(NoteAction::Kind kind) {
   using Kind = NoteAction::Kind;
   return kind != Kind::Undo && kind != Kind::DeletePage && kind != Kind::PrevPage &&
          kind != Kind::NextPage;
+  // A redo ends it too, unless it deleted a page again (CNoteModel::Done).
 }
 
 template <typename T>
@@ -82,30 +84,39 @@ QRegion CNoteModel::Apply(const NoteAction& action) {
         changed = ShowNewest();
       }
       break;
-    case Kind::DeletePage: {
-      if (g_nPageCount <= 1) return {};
-      const bool wasLast = g_nCurPage == g_nPageCount - 1;
-      m_deleted.push_back({g_nCurPage, std::move(g_pages[size_t(g_nCurPage)])});
-      g_pages.erase(g_pages.begin() + g_nCurPage);
-      --g_nPageCount;
-      if (wasLast) --g_nCurPage;
-      // Deleted pages kept for undo are bounded like a page's history.
-      size_t bytes = 0;
-      for (const DeletedPage& d : m_deleted) bytes += HistoryBytes(d.page);
-      while (m_deleted.size() > 1 && bytes > kHistoryByteLimit) {
-        bytes -= HistoryBytes(m_deleted.front().page);
-        m_deleted.erase(m_deleted.begin());
-      }
-      changed = ShowNewest();
+    case Kind::DeletePage:
+      if (!DeleteCurrentPage(changed)) return {};
       break;
-    }
   }
   Done(action);
   return changed;
 }
 
+bool CNoteModel::DeleteCurrentPage(QRegion& changed) {
+  if (g_nPageCount <= 1) return false;
+  const bool wasLast = g_nCurPage == g_nPageCount - 1;
+  m_deleted.push_back({g_nCurPage, std::move(g_pages[size_t(g_nCurPage)])});
+  g_pages.erase(g_pages.begin() + g_nCurPage);
+  --g_nPageCount;
+  if (wasLast) --g_nCurPage;
+  // Deleted pages kept for undo are bounded like a page's history.
+  size_t bytes = 0;
+  for (const DeletedPage& d : m_deleted) bytes += HistoryBytes(d.page);
+  while (m_deleted.size() > 1 && bytes > kHistoryByteLimit) {
+    bytes -= HistoryBytes(m_deleted.front().page);
+    m_deleted.erase(m_deleted.begin());
+  }
+  changed = ShowNewest();
+  return true;
+}
+
 void CNoteModel::Done(const NoteAction& action) {
-  if (EndsPageUndo(action.kind)) m_deleted.clear();
+  const bool redidDelete = std::exchange(m_redoDeleted, false);
+  if (EndsPageUndo(action.kind) && !redidDelete) {
+    m_deleted.clear();
+    m_undeleted.clear();
+  }
+  if (action.kind == NoteAction::Kind::DeletePage) m_undeleted.clear();
   if (m_listener) m_listener(action);
 }
 
@@ -231,6 +242,7 @@ bool CNoteModel::RestoreDeletedPage(QRegion& changed) {
   g_pages.insert(g_pages.begin() + index, std::move(deleted.page));
   ++g_nPageCount;
   g_nCurPage = index;
+  m_undeleted.push_back(index);
   changed = ShowNewest();
   return true;
 }
@@ -268,6 +280,14 @@ QRegion CNoteModel::Revoke() {
 }
 
 QRegion CNoteModel::Restore() {
+  if (!m_undeleted.empty() && m_undeleted.back() == g_nCurPage) {
+    m_undeleted.pop_back();
+    QRegion changed;
+    if (DeleteCurrentPage(changed)) {
+      m_redoDeleted = true;
+      return changed;
+    }
+  }
   StorePageInfo& page = CurrentPage();
   if (page.redoHistory.empty()) return {};
   const StoreImage e = page.redoHistory.back();

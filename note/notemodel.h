@@ -26,7 +26,8 @@
 //
 // Clearing a page is undoable: the page's content goes into its `cleared`
 // list with a history entry. Deleting a page is undone by the next undo
-// unless a new action (stroke, picture, drag, erase, clear, redo) came first.
+// unless a new action (stroke, picture, drag, erase, clear) came first, and
+// redo deletes it again while it is the current page.
 
 #include <QElapsedTimer>
 #include <QRegion>
@@ -89,7 +90,7 @@ class CNoteModel {
   // On the last page: a new empty page after it; otherwise the next page.
   bool NextPage(QRegion& changed);
   // Removes the current page unless it is the only one; the next undo
-  // brings it back (see above).
+  // brings it back, and redo removes it again (see above).
   bool DeletePage(QRegion& changed);
   // Pages deleted that undo can still bring back, newest last.
   size_t DeletedPages() const { return m_deleted.size(); }
@@ -131,6 +132,7 @@ class CNoteModel {
     StorePageInfo page;
   };
   QRegion Revoke();
+  bool DeleteCurrentPage(QRegion& changed);
   QRegion Restore();
   QRect ClearPage();
   bool RestoreDeletedPage(QRegion& changed);
@@ -155,4 +157,8 @@ class CNoteModel {
   QElapsedTimer m_clock;
   ActionListener m_listener;
   std::vector<DeletedPage> m_deleted;
+  // Pages that undo brought back, newest last: redo deletes the newest
+  // again while it is the current page.
+  std::vector<int> m_undeleted;
+  bool m_redoDeleted = false;  // the last redo deleted a page again
 };

@@ -35,7 +35,10 @@ int FlatteningSteps(const QPointF& p0, const QPointF& c1, const QPointF& c2, con
   // A cubic's chords stay within 3/4 * M / n^2 of it, M the largest second
   // difference of its control points.
   const double m = std::max(Length(p0 - 2 * c1 + c2), Length(c1 - 2 * c2 + p3));
-  return std::max(1, static_cast<int>(std::ceil(std::sqrt(0.75 * m / tolerance))));
+  // At most kMaxSteps, so that a tolerance of 0 (or a huge curve) stays finite.
+  constexpr double kMaxSteps = 1024;
+  const double steps = std::ceil(std::sqrt(0.75 * m / tolerance));
+  return std::max(1, static_cast<int>(std::min(kMaxSteps, std::isnan(steps) ? 1.0 : steps)));
 }
 
 std::vector<QPointF> FlattenPath(const QPainterPath& path, double tolerance) {

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <future>
+
 #include "pages/pagespdf.h"
 #include "pages/pagesxopp.h"
 #include "xopp/atomicfile.h"
@@ -19,16 +21,20 @@ QString PageDocumentPath(const QString& folder, const QString& suffix) {
 }
 
 QStringList SavePageDocuments(const QString& folder, const std::vector<DownloadedPage>& pages) {
-  QStringList failures;
   const QString title = DocumentTitle(folder);
+  // The two documents are made side by side: each is a few seconds of
+  // compression for a full pen.
+  const QString xoppPath = PageDocumentPath(folder, QStringLiteral("xopp"));
+  std::future<QString> xoppFailure = std::async(std::launch::async, [&] {
+    QString error;
+    return WriteXopp(xoppPath, PagesXopp(title, pages), &error) ? QString() : xoppPath + ": " + error;
+  });
 
+  QStringList failures;
   const QString pdfPath = PageDocumentPath(folder, QStringLiteral("pdf"));
   QString error;
   const std::optional<QByteArray> pdf = PagesPdf(title, pages, &error);
   if (!pdf || !WriteFileAtomically(pdfPath, *pdf, &error)) failures << pdfPath + ": " + error;
-
-  const QString xoppPath = PageDocumentPath(folder, QStringLiteral("xopp"));
-  error.clear();
-  if (!WriteXopp(xoppPath, PagesXopp(title, pages), &error)) failures << xoppPath + ": " + error;
+  if (const QString failure = xoppFailure.get(); !failure.isEmpty()) failures << failure;
   return failures;
 }

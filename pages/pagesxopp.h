@@ -11,7 +11,8 @@
 #include "pages/downloadedpage.h"
 #include "xopp/xoppdocument.h"
 
-// How far the polyline may leave the curve, in points (about 0.02 mm).
-inline constexpr double kXoppCurveTolerance = 0.1;
+// How far the polyline may leave the curve, in points (0.07 mm, a quarter of
+// the ink's width).
+inline constexpr double kXoppCurveTolerance = 0.2;
 
 XoppDocument PagesXopp(const QString& title, const std::vector<DownloadedPage>& pages);

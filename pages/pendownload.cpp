@@ -92,6 +92,7 @@ void PenDownload::SavePages(Result& result, const QString& folder, const Callbac
     if (!SavePageJpg(folder, page, picture)) result.failedPages.push_back(page);
     pages.push_back(std::move(*downloaded));
   }
+  if (callbacks.writingDocuments) callbacks.writingDocuments();
   result.failedDocuments = SavePageDocuments(folder, pages);
 }
 

@@ -27,6 +27,8 @@ class PenDownload {
     std::function<std::optional<QString>(const QString& defaultName)> chooseFolder;
     // A page's picture, before its file is written (page numbers from 1).
     std::function<void(int page, const QImage& picture)> pageRendered;
+    // Every page file is written; the documents of all pages come next.
+    std::function<void()> writingDocuments;
   };
 
   enum class Outcome {

@@ -2,9 +2,8 @@
 // At start-up: recordings that a crash, a kill or a power cut interrupted
 // (their private folders under the temporary folder, locked by no process)
 // are offered for saving, one after the other, with the stop's Save As
-// question. What was written up to the last fragment is saved; a declined
-// recording's folder is removed; one that cannot be saved stays for the
-// next start.
+// question. What was written up to the last fragment is saved; a save that
+// fails says why and asks again; a declined recording's folder is removed.
 
 #include "recording/recordingsave.h"
 

@@ -22,6 +22,11 @@ CDownloadFlow::CDownloadFlow(CScrivelDlg* dlg) : QObject(dlg), m_dlg(dlg) {
     CScrivelDlg::AddPages({picture});
     if (m_result.pageCount > 0) DownloadProgress(DUVO_PROGRESS_TRANSFER, page * 100 / m_result.pageCount);
   };
+  m_callbacks.writingDocuments = [this] {
+    QMetaObject::invokeMethod(this, [this] {
+      if (m_progress != nullptr) m_progress->setLabelText(tr("Writing the PDF and Xournal++ documents..."));
+    }, Qt::QueuedConnection);
+  };
 }
 
 CDownloadFlow::~CDownloadFlow() {

@@ -12,9 +12,11 @@ QString RecoveryMessage(const std::vector<RecoveredNote>& recovered, const QStri
   QStringList kept, problems;
   for (const RecoveredNote& note : recovered) {
     if (!note.document.isEmpty()) kept << QFileInfo(note.document).fileName();
-    if (!note.keptAside.isEmpty())
+    if (!note.keptAside.isEmpty() && !note.document.isEmpty())
       problems << QStringLiteral("Part of a note could not be read: %1 holds what was intact; the rest is kept in %2.")
-                      .arg(note.document.isEmpty() ? QStringLiteral("nothing") : note.document, note.keptAside);
+                      .arg(note.document, note.keptAside);
+    else if (!note.keptAside.isEmpty())
+      problems << QStringLiteral("A note's journal could not be read; it is kept as %1.").arg(note.keptAside);
     else if (!note.problem.isEmpty())
       problems << QStringLiteral("A note could not be finished: %1").arg(note.problem);
   }

@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
     std::printf("page %d: %s\n", page, qPrintable(QDir(folder).filePath(QString::number(page) + ".jpg")));
     std::fflush(stdout);
   };
+  callbacks.writingDocuments = [] { std::fprintf(stderr, "writing the PDF and Xournal++ documents...\n"); };
   const PenDownload::Result result = download.Run(callbacks);
   progress.End();
 

@@ -1,5 +1,6 @@
 #include "xopp/xoppwriter.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QXmlStreamWriter>
 
@@ -69,6 +70,14 @@ void WritePage(QXmlStreamWriter& xml, const XoppPage& page) {
 }
 
 }  // namespace
+
+QByteArray PngBytes(const QImage& image) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return png;
+}
 
 QString XoppColour(const QColor& colour) {
   return QStringLiteral("#%1%2%3%4")

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QString>
 
 #include "xopp/xoppdocument.h"
@@ -15,6 +16,9 @@ QByteArray XoppBytes(const XoppDocument& doc);
 // Writes `doc` to `path` atomically (WriteFileAtomically); false with the
 // reason in `error`.
 bool WriteXopp(const QString& path, const XoppDocument& doc, QString* error = nullptr);
+
+// `image` as a PNG file's bytes (an image element's content).
+QByteArray PngBytes(const QImage& image);
 
 // A colour as Xournal++ writes one: "#RRGGBBAA".
 QString XoppColour(const QColor& colour);

@@ -4,9 +4,10 @@
 // 352 x 288 and at the note window's own 502 x 776.
 //   recording_cost_bench [--seconds 60,1800]
 // Prints, per recording: temp bytes per recorded second, encoder CPU per
-// recorded second, stop-to-file time (the encoders' drain and the file's
-// end, then the copy to the chosen path and the mail copy), and the sound's
-// end against the pictures' end. Asserts nothing.
+// recorded second, stop-to-file time (once the encoders have caught up, as
+// in a recording in real time: their drain and the file's end, then the copy
+// to the chosen path and the mail copy), and the sound's end against the
+// pictures' end. Asserts nothing.
 
 #include <stdlib.h>
 #include <time.h>
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern "C" {
@@ -93,6 +95,9 @@ std::string Run(const std::string& dir, int seconds, int width, int height,
     writer.AddSound(tone.data() + size_t(second % 60) * kSoundBytesPerSecond, kSoundBytesPerSecond);
   }
   writer.EndSoundSegment(int64_t{seconds} * kSoundBytesPerSecond);
+  // A recording in real time has no backlog at the stop: let the encoders
+  // catch up first (what they still hold is the stop's own cost).
+  while (writer.queuedBytes() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   // The stop: the writer's end, then the Save As question's answer.
   const auto stop = std::chrono::steady_clock::now();
   const MediaResult finished = writer.Finish(int64_t{seconds} * 1000);

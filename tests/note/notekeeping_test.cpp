@@ -3,6 +3,7 @@
 // bytes) gives the same pages pixel for pixel; a damaged journal gives what
 // precedes the damage; the keeper journals and writes the document; recovery
 // finishes a note left behind and keeps a damaged journal aside.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -83,6 +84,12 @@ void WriteEveryAction(CNoteModel& model, const QString& picture) {
   Stroke(model, {{50, 50}, {60, 60}});
   model.DeletePage(changed);
   model.OnRevokeStroke();  // the deleted page is back
+  EXPECT_EQ(g_nPageCount, 3);
+  model.OnRestoreStroke();  // deleted again
+  EXPECT_EQ(g_nPageCount, 2);
+  model.OnRevokeStroke();
+  EXPECT_EQ(g_nPageCount, 3);
+  EXPECT_EQ(g_pages[2].strokes.size(), 1u);
   model.PrevPage(changed);
   Stroke(model, {{100, 10}, {100, 140}}, MakeColorRef(0, 0, 255), 1);
 }
@@ -124,7 +131,7 @@ TEST_F(NoteKeepingTest, ReplayingTheActionsGivesTheSamePages) {
   ASSERT_EQ(original.size(), 3u);
   EXPECT_EQ(original[0].strokes.size(), 3u);
   EXPECT_EQ(original[1].strokes.size(), 2u);
-  EXPECT_EQ(actions.size(), 19u);
+  EXPECT_EQ(actions.size(), 21u);
 
   // Straight from the actions, and from the journal's bytes.
   const JournalContents read = ReadJournalBytes(journal);
@@ -178,6 +185,10 @@ TEST_F(NoteKeepingTest, ADamagedJournalGivesWhatPrecedesTheDamage) {
 }
 
 TEST_F(NoteKeepingTest, TheKeeperJournalsEveryActionAndWritesTheDocumentAtClose) {
+  int argc = 1;
+  char name[] = "note_tests";
+  char* argv[] = {name, nullptr};
+  QCoreApplication app(argc, argv);
   auto model = NewModel();
   std::vector<QString> failures;
   CNoteKeeper keeper(Folder(), kCanvas, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)),
@@ -188,11 +199,18 @@ TEST_F(NoteKeepingTest, TheKeeperJournalsEveryActionAndWritesTheDocumentAtClose)
   WriteEveryAction(*model, m_picture);
   // On disk without any close: the worker flushes each batch.
   const size_t expected = keeper.JournalLatencies().size();
-  for (int i = 0; i < 500 && ReadJournal(keeper.JournalPath()).entries.size() < 19; ++i)
+  for (int i = 0; i < 500 && ReadJournal(keeper.JournalPath()).entries.size() < 21; ++i)
     std::this_thread::sleep_for(10ms);
   const JournalContents onDisk = ReadJournal(keeper.JournalPath());
+  // The document exists from the first action on, before any close (the
+  // keeper saves from the event loop).
+  for (int i = 0; i < 500 && !QFile::exists(keeper.DocumentPath()); ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_TRUE(ReadXopp(keeper.DocumentPath()).complete);
   EXPECT_TRUE(onDisk.intact);
-  EXPECT_EQ(onDisk.entries.size(), 19u);
+  EXPECT_EQ(onDisk.entries.size(), 21u);
   EXPECT_GE(keeper.JournalLatencies().size(), expected);
 
   // A second keeper of the same second takes another name.

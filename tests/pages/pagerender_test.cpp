@@ -108,6 +108,8 @@ TEST(CardinalSpline, FlattenedWithinToleranceThroughEveryPoint) {
   // A segment already straight enough is one piece.
   EXPECT_EQ(FlatteningSteps({0, 0}, {1, 0}, {2, 0}, {3, 0}, 0.1), 1);
   EXPECT_GT(FlatteningSteps({0, 0}, {0, 10}, {10, 10}, {10, 0}, 0.1), 5);
+  EXPECT_EQ(FlatteningSteps({0, 0}, {0, 10}, {10, 10}, {10, 0}, 0), 1024) << "no tolerance: bounded";
+  EXPECT_EQ(FlatteningSteps({0, 0}, {0, 0}, {0, 0}, {0, 0}, 0), 1) << "a point";
 }
 
 // A fixed page of strokes: loops, a zig-zag, a dot and a stroke leaving the page.

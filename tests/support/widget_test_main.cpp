@@ -5,8 +5,9 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
+
+#include "tests/support/privatehome.h"
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
@@ -17,14 +18,9 @@ int main(int argc, char** argv) {
   if (listing || testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
   // CTest runs the test without the caller's environment: default to offscreen.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  // Live notes are kept in the documents folder: a private home for the
-  // tests' notes, never the user's.
-  char home[] = "/tmp/scrivel-test-home-XXXXXX";
-  if (mkdtemp(home) != nullptr) setenv("HOME", home, 1);
+  const scrivel::test::PrivateHome home;
   auto app = std::make_unique<QApplication>(argc, argv);
   const int result = RUN_ALL_TESTS();
   app.reset();
-  std::error_code ignored;
-  std::filesystem::remove_all(home, ignored);
   return result;
 }

@@ -1,7 +1,6 @@
 // Debian's xournalpp renders a document we wrote as we draw it: strokes in
 // their colour and width, an image at its place and size, eraser squares
 // white over what lies beneath, one picture per page.
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 
@@ -13,14 +12,6 @@
 
 namespace {
 
-QByteArray Png(const QImage& image) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return png;
-}
-
 TEST(XoppRenderTest, XournalDrawsOurDocumentAsWeDo) {
   QImage picture(6, 4, QImage::Format_RGB32);
   picture.fill(QColor(0, 0, 200));
@@ -29,7 +20,7 @@ TEST(XoppRenderTest, XournalDrawsOurDocumentAsWeDo) {
   XoppPage page;
   page.width = 240;
   page.height = 120;
-  page.AddImage({Png(picture), QRectF(QPointF(20, 60), QPointF(80, 100))});
+  page.AddImage({PngBytes(picture), QRectF(QPointF(20, 60), QPointF(80, 100))});
   XoppStroke line;
   line.width = 4;
   line.points = {{20, 30}, {120, 20}, {220, 30}};

@@ -2,7 +2,6 @@
 // image; the XML has Xournal++'s element and attribute order; a truncated
 // file gives what precedes the damage; the atomic write replaces a file
 // whole or not at all.
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -20,11 +19,7 @@ namespace {
 QByteArray RedPng() {
   QImage image(8, 4, QImage::Format_RGB32);
   image.fill(Qt::red);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return png;
+  return PngBytes(image);
 }
 
 XoppDocument SampleDocument() {
