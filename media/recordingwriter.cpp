@@ -164,7 +164,8 @@ void CRecordingWriter::Push(Item item, bool wait) {
 }
 
 void CRecordingWriter::AddPicture(std::vector<uint8_t> yuv, int second) {
-  if (yuv.size() != m_lastPicture.size()) return;
+  // The size from the options, not m_lastPicture's: the writer thread swaps that one.
+  if (yuv.size() != PictureBytes(m_options.width, m_options.height)) return;
   Push(Item{Item::Picture, std::move(yuv), second}, true);
 }
 
