@@ -39,7 +39,12 @@ ToneReport AnalyseTone(const std::string& pcm, const ToneSpec& tone) {
   report.seconds = double(frames) / kRate;
   report.leftRms = Rms(left, 0, frames);
   report.rightRms = Rms(right, 0, frames);
-  if (frames > 1) report.leftFrequency = Crossings(left, 0, frames) / 2.0 / report.seconds;
+  // The frequency away from the coded edges: the encoder's priming frame and
+  // ramp at the start and its last frame's silence add crossings of their own.
+  const size_t edge = 3 * kWindow;
+  const size_t from = frames > 3 * edge ? edge : 0;
+  const size_t to = frames > 3 * edge ? frames - kWindow : frames;
+  if (to > from + 1) report.leftFrequency = Crossings(left, from, to) / 2.0 / (double(to - from) / kRate);
 
   const double leftLevel = tone.leftAmplitude / std::sqrt(2.0);
   const double rightLevel = tone.rightAmplitude / std::sqrt(2.0);
