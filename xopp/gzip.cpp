@@ -14,7 +14,9 @@ constexpr int kChunk = 64 * 1024;
 
 QByteArray GzipBytes(const QByteArray& data) {
   z_stream zs{};
-  if (deflateInit2(&zs, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindow, 8, Z_DEFAULT_STRATEGY) !=
+  // The fastest level: a document of handwriting is numbers, which it packs
+  // almost as well as the default level at a third of the time.
+  if (deflateInit2(&zs, Z_BEST_SPEED, Z_DEFLATED, kGzipWindow, 8, Z_DEFAULT_STRATEGY) !=
       Z_OK)
     return {};
   QByteArray out;

@@ -15,14 +15,23 @@ constexpr auto kFileVersion = "4";
 
 QString Number(double v) { return QString::number(v, 'g', 10); }
 
+// A point's coordinate to a hundredth of a point (3.5 micrometres), finer
+// than the pen resolves.
+QString Coordinate(double v) {
+  QString text = QString::number(v, 'f', 2);
+  while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+  if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+  return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
 QString PointList(const std::vector<QPointF>& points) {
   QString text;
   text.reserve(qsizetype(points.size()) * 16);
   for (const QPointF& p : points) {
     if (!text.isEmpty()) text += QLatin1Char(' ');
-    text += Number(p.x());
+    text += Coordinate(p.x());
     text += QLatin1Char(' ');
-    text += Number(p.y());
+    text += Coordinate(p.y());
   }
   return text;
 }

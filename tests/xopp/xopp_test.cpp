@@ -33,7 +33,7 @@ XoppDocument SampleDocument() {
   pen.colour = QColor(255, 0, 0, 255);
   pen.width = 2.5;
   pen.ts = 12;
-  pen.points = {{1.5, 2.25}, {100.125, 200}, {3, 4}};
+  pen.points = {{1.5, 2.25}, {100.25, 200}, {3, 4}};
   first.AddStroke(pen);
   first.AddImage({RedPng(), QRectF(QPointF(10, 20), QPointF(50, 40))});
   XoppStroke eraser;
@@ -97,7 +97,7 @@ TEST(XoppTest, TheXmlFollowsXournalsOrder) {
       QStringLiteral("<page width=\"400\" height=\"300.5\" scrivel-time=\"2026-12-09 10:11:12\">"),
       QStringLiteral("<background type=\"solid\" color=\"#ffffffff\" style=\"plain\"/>"),
       QStringLiteral("<layer>"),
-      QStringLiteral("<stroke tool=\"pen\" ts=\"12\" color=\"#ff0000ff\" width=\"2.5\">1.5 2.25 100.125 200 3 4</stroke>"),
+      QStringLiteral("<stroke tool=\"pen\" ts=\"12\" color=\"#ff0000ff\" width=\"2.5\">1.5 2.25 100.25 200 3 4</stroke>"),
       QStringLiteral("<image left=\"10\" top=\"20\" right=\"50\" bottom=\"40\">"),
       QStringLiteral("<stroke tool=\"eraser\" color=\"#ffffffff\" width=\"0.01\" fill=\"255\">"),
       QStringLiteral("</layer>"),
