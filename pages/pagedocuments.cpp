@@ -2,8 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
-#include <future>
+#include <memory>
 
 #include "pages/pagespdf.h"
 #include "pages/pagesxopp.h"
@@ -23,18 +24,22 @@ QString PageDocumentPath(const QString& folder, const QString& suffix) {
 QStringList SavePageDocuments(const QString& folder, const std::vector<DownloadedPage>& pages) {
   const QString title = DocumentTitle(folder);
   // The two documents are made side by side: each is a few seconds of
-  // compression for a full pen.
+  // compression for a full pen. A QThread of its own, not a plain thread: the
+  // writer's Qt objects then leave no thread data of Qt's behind.
   const QString xoppPath = PageDocumentPath(folder, QStringLiteral("xopp"));
-  std::future<QString> xoppFailure = std::async(std::launch::async, [&] {
+  QString xoppFailure;
+  const std::unique_ptr<QThread> xoppThread(QThread::create([&] {
     QString error;
-    return WriteXopp(xoppPath, PagesXopp(title, pages), &error) ? QString() : xoppPath + ": " + error;
-  });
+    if (!WriteXopp(xoppPath, PagesXopp(title, pages), &error)) xoppFailure = xoppPath + ": " + error;
+  }));
+  xoppThread->start();
 
   QStringList failures;
   const QString pdfPath = PageDocumentPath(folder, QStringLiteral("pdf"));
   QString error;
   const std::optional<QByteArray> pdf = PagesPdf(title, pages, &error);
   if (!pdf || !WriteFileAtomically(pdfPath, *pdf, &error)) failures << pdfPath + ": " + error;
-  if (const QString failure = xoppFailure.get(); !failure.isEmpty()) failures << failure;
+  xoppThread->wait();
+  if (!xoppFailure.isEmpty()) failures << xoppFailure;
   return failures;
 }
