@@ -9,12 +9,17 @@ void FakeWindow::Post(void* window, uint32_t message) {
   std::function<void()> hook;
   {
     std::lock_guard lock(self->mutex);
-    ++self->posts;
     self->lastMessage = message;
     self->lastThread = std::this_thread::get_id();
     hook = self->onPost;
   }
   if (hook) hook();
+  // Counted once its hook has run, so that a test waiting for the post reads
+  // what the hook wrote.
+  {
+    std::lock_guard lock(self->mutex);
+    ++self->posts;
+  }
   self->changed.notify_all();
 }
 
