@@ -5,6 +5,9 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <condition_variable>
+#include <mutex>
+
 #include "common/trace.h"
 #include "lang/languagestrings.h"
 #include "media/mediaprint.h"
@@ -21,25 +24,28 @@ CWaveIn::CWaveIn(QObject* parent) : QObject(parent) {
   m_thread.start();
 }
 
-void CWaveIn::Post(std::function<void()> command) {
-  CWaveInWorker* worker = m_worker;
-  QMetaObject::invokeMethod(worker, [worker, command = std::move(command)] { worker->Execute(command); });
-}
+void CWaveIn::Post(std::function<void()> command) { m_worker->Queue(std::move(command)); }
 
 CWaveIn::~CWaveIn() {
   CWaveInWorker* worker = m_worker;
   const int64_t target = SegmentTarget();
   // Waits for the audio thread, so the capture's last sound is written
-  // before the thread ends.
-  QMetaObject::invokeMethod(
-      worker,
-      [worker, target] {
-        worker->Execute([worker, target] {
-          worker->Finish(target, false);
-          worker->ReleaseSink();
-        });
-      },
-      Qt::BlockingQueuedConnection);
+  // before the thread ends. The lock hands everything the audio thread did
+  // back to this thread before this object's memory goes.
+  std::mutex doneMutex;
+  std::condition_variable doneChanged;
+  bool done = false;
+  Post([&, worker, target] {
+    worker->Finish(target, false);
+    worker->ReleaseSink();
+    const std::lock_guard lock(doneMutex);
+    done = true;
+    doneChanged.notify_one();
+  });
+  {
+    std::unique_lock lock(doneMutex);
+    doneChanged.wait(lock, [&] { return done; });
+  }
   m_thread.quit();
   m_thread.wait();
 }

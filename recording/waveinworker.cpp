@@ -43,6 +43,7 @@ QAudioFormat SoundFormat() {
 CWaveInWorker::CWaveInWorker(std::atomic<bool>& writeFlag)
     : m_writeFlag(writeFlag), m_buffer(kBufferBytes) {
   ProcessClock();
+  connect(this, &CWaveInWorker::queued, this, &CWaveInWorker::RunQueued, Qt::QueuedConnection);
 }
 
 CWaveInWorker::~CWaveInWorker() {
@@ -50,13 +51,25 @@ CWaveInWorker::~CWaveInWorker() {
   ReleaseSink();
 }
 
-void CWaveInWorker::Execute(std::function<void()> command) {
-  m_commands.push_back(std::move(command));
-  if (m_executing) return;
+void CWaveInWorker::Queue(std::function<void()> command) {
+  {
+    const std::lock_guard lock(m_commandsMutex);
+    m_commands.push_back(std::move(command));
+  }
+  emit queued();
+}
+
+void CWaveInWorker::RunQueued() {
+  if (m_executing) return;  // delivered inside a command: the running loop takes it
   m_executing = true;
-  while (!m_commands.empty()) {
-    const std::function<void()> next = std::move(m_commands.front());
-    m_commands.pop_front();
+  for (;;) {
+    std::function<void()> next;
+    {
+      const std::lock_guard lock(m_commandsMutex);
+      if (m_commands.empty()) break;
+      next = std::move(m_commands.front());
+      m_commands.pop_front();
+    }
     next();
   }
   m_executing = false;

@@ -2,7 +2,7 @@
 // The sound capture's side on the audio thread: a QAudioSource in pull mode
 // on the chosen input, three one-second buffers filled in turn (each printed
 // when complete), and the sound sink that receives the sound as it arrives. Every call runs on the audio thread, as a
-// command through Execute, in the order CWaveIn queued it.
+// command through Queue, in the order CWaveIn queued it.
 
 #include <QAudioDevice>
 #include <QElapsedTimer>
@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "media/recordingformat.h"
@@ -39,10 +40,12 @@ class CWaveInWorker : public QObject {
   explicit CWaveInWorker(std::atomic<bool>& writeFlag);
   ~CWaveInWorker() override;
 
-  // Runs `command` once every command queued before it has finished. Qt may
-  // deliver queued events inside QAudioSource's calls; a command arriving
+  // Runs `command` on the audio thread once every command queued before it
+  // has finished; callable from any thread. The command is handed over under
+  // a lock, so what it captured belongs to the audio thread from then on. Qt
+  // may deliver queued events inside QAudioSource's calls; a command arriving
   // that way waits for the one running instead of cutting in.
-  void Execute(std::function<void()> command);
+  void Queue(std::function<void()> command);
 
   using SoundSink = std::function<void(const char* data, size_t bytes)>;
   // Sound taken from now on goes to `sink` (replacing one still held).
@@ -63,11 +66,14 @@ class CWaveInWorker : public QObject {
   int64_t bytesWritten() const { return m_bytesWritten.load(); }
 
  signals:
+  // Wakes the audio thread for the commands Queue added.
+  void queued();
   void running(int segment);
   void failed(int segment);
   void synced(int id);
 
  private:
+  void RunQueued();
   void OnReadyRead();
   void Take(const char* data, int64_t size);
   void CompleteBuffer();
@@ -75,7 +81,8 @@ class CWaveInWorker : public QObject {
   void CloseDevice();
 
   std::atomic<bool>& m_writeFlag;
-  std::deque<std::function<void()>> m_commands;
+  std::mutex m_commandsMutex;
+  std::deque<std::function<void()>> m_commands;  // guarded by m_commandsMutex
   bool m_executing = false;
   std::unique_ptr<QAudioSource> m_source;
   QIODevice* m_io = nullptr;

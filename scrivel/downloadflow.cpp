@@ -1,9 +1,11 @@
 #include "scrivel/downloadflow.h"
 
 #include <QFileDialog>
-#include <algorithm>
 #include <QMessageBox>
 #include <QProgressDialog>
+
+#include <algorithm>
+#include <utility>
 
 #include "common/trace.h"
 #include "nibdl/nibdl.h"
@@ -22,11 +24,13 @@ CDownloadFlow::CDownloadFlow(CScrivelDlg* dlg) : QObject(dlg), m_dlg(dlg) {
     CScrivelDlg::AddPages({picture});
     if (m_result.pageCount > 0) DownloadProgress(DUVO_PROGRESS_TRANSFER, page * 100 / m_result.pageCount);
   };
-  m_callbacks.writingDocuments = [this] {
-    QMetaObject::invokeMethod(this, [this] {
-      if (m_progress != nullptr) m_progress->setLabelText(tr("Writing the PDF and Xournal++ documents..."));
-    }, Qt::QueuedConnection);
-  };
+  m_callbacks.writingDocuments = [this] { emit writingDocumentsStarted(); };
+  // The worker thread only signals; the data stays with whoever owns it.
+  connect(this, &CDownloadFlow::backgroundDone, this, &CDownloadFlow::OnBackgroundDone, Qt::QueuedConnection);
+  connect(this, &CDownloadFlow::progressChanged, this, &CDownloadFlow::OnProgressChanged, Qt::QueuedConnection);
+  connect(this, &CDownloadFlow::writingDocumentsStarted, this, [this] {
+    if (m_progress != nullptr) m_progress->setLabelText(tr("Writing the PDF and Xournal++ documents..."));
+  }, Qt::QueuedConnection);
 }
 
 CDownloadFlow::~CDownloadFlow() {
@@ -48,17 +52,28 @@ void CDownloadFlow::OnDownload() {
 
 void CDownloadFlow::DownloadProgress(int kind, int percent) {
   if (kind == DUVO_PROGRESS_LOST) return;
-  QMetaObject::invokeMethod(this, [this, percent] {
-    if (m_progress != nullptr) m_progress->setValue(std::clamp(percent, 0, 100));
-  }, Qt::QueuedConnection);
+  m_percent = std::clamp(percent, 0, 100);
+  emit progressChanged();
+}
+
+void CDownloadFlow::OnProgressChanged() {
+  if (m_progress != nullptr) m_progress->setValue(m_percent.load());
 }
 
 void CDownloadFlow::InBackground(std::function<void()> work, std::function<void()> then) {
   if (m_worker.joinable()) m_worker.join();
-  m_worker = std::thread([this, work = std::move(work), then = std::move(then)] {
+  m_then = std::move(then);
+  m_worker = std::thread([this, work = std::move(work)] {
     work();
-    QMetaObject::invokeMethod(this, then, Qt::QueuedConnection);
+    emit backgroundDone();
   });
+}
+
+void CDownloadFlow::OnBackgroundDone() {
+  // The worker's last step was the signal: the join is immediate, and it
+  // hands the work's results (the download's result, the session) back here.
+  if (m_worker.joinable()) m_worker.join();
+  if (const std::function<void()> then = std::exchange(m_then, nullptr)) then();
 }
 
 void CDownloadFlow::OnNotesRead() {

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -37,12 +38,20 @@ class CDownloadFlow : public QObject {
  signals:
   // The flow has ended (whatever its outcome); the pen is closed again.
   void finished();
+  // From the worker thread to the window's: the work is done, the progress
+  // or the stage changed.
+  void backgroundDone();
+  void progressChanged();
+  void writingDocumentsStarted();
 
  private:
   // The progress callback: kind and percent, from any thread.
   void DownloadProgress(int kind, int percent);
-  // Runs `work` on the worker thread, then `then` on the window's thread.
+  // Runs `work` on the worker thread, then `then` on the window's thread
+  // once the worker has ended: what the work wrote is the window's again.
   void InBackground(std::function<void()> work, std::function<void()> then);
+  void OnBackgroundDone();
+  void OnProgressChanged();
   void OnNotesRead();
   void OnPagesSaved();
   void Finish();
@@ -57,6 +66,8 @@ class CDownloadFlow : public QObject {
   PenDownload::Callbacks m_callbacks;
   PenDownload::Result m_result;
   std::thread m_worker;
+  std::function<void()> m_then;   // window's thread only
+  std::atomic<int> m_percent{0};  // the latest progress, for the window
   QProgressDialog* m_progress = nullptr;
   bool m_running = false;
 };

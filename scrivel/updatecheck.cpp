@@ -13,7 +13,9 @@ CUpdateCheck::CUpdateCheck(QWidget* window, QString folder, std::string baseUrl,
       m_window(window),
       m_folder(std::move(folder)),
       m_baseUrl(std::move(baseUrl)),
-      m_publicKey(std::move(publicKey)) {}
+      m_publicKey(std::move(publicKey)) {
+  connect(this, &CUpdateCheck::manifestFetched, this, &CUpdateCheck::OnManifestFetched, Qt::QueuedConnection);
+}
 
 CUpdateCheck::~CUpdateCheck() {
   if (m_worker.joinable()) m_worker.join();
@@ -22,13 +24,14 @@ CUpdateCheck::~CUpdateCheck() {
 void CUpdateCheck::Start() {
   if (m_worker.joinable() || m_baseUrl.empty()) return;
   m_worker = std::thread([this] {
-    const scrivel::FetchedManifest manifest = scrivel::FetchManifest(m_baseUrl, m_publicKey);
-    QMetaObject::invokeMethod(this, [this, manifest] { OnManifest(manifest); }, Qt::QueuedConnection);
+    m_manifest = scrivel::FetchManifest(m_baseUrl, m_publicKey);
+    emit manifestFetched();
   });
 }
 
-void CUpdateCheck::OnManifest(const scrivel::FetchedManifest& manifest) {
+void CUpdateCheck::OnManifestFetched() {
   if (m_worker.joinable()) m_worker.join();
+  const scrivel::FetchedManifest& manifest = m_manifest;
   if (!manifest.ok) {
     scrivel::Trace("update check: %s", manifest.error.c_str());
     emit finished(false);

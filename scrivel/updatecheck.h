@@ -32,12 +32,17 @@ class CUpdateCheck : public QObject {
   void updaterStarted();
   // The check is over; `asked` when the question was shown.
   void finished(bool asked);
+  // From the worker thread: the manifest is in m_manifest.
+  void manifestFetched();
 
  private:
-  void OnManifest(const scrivel::FetchedManifest& manifest);
+  // Joins the worker, which hands m_manifest back to the window's thread,
+  // and asks when the server offers more.
+  void OnManifestFetched();
 
   QPointer<QWidget> m_window;
   QString m_folder;
   std::string m_baseUrl, m_publicKey;
   std::thread m_worker;
+  scrivel::FetchedManifest m_manifest;  // the worker's until it is joined
 };
