@@ -5,9 +5,6 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include <condition_variable>
-#include <mutex>
-
 #include "common/trace.h"
 #include "lang/languagestrings.h"
 #include "media/mediaprint.h"
@@ -30,22 +27,12 @@ CWaveIn::~CWaveIn() {
   CWaveInWorker* worker = m_worker;
   const int64_t target = SegmentTarget();
   // Waits for the audio thread, so the capture's last sound is written
-  // before the thread ends. The lock hands everything the audio thread did
-  // back to this thread before this object's memory goes.
-  std::mutex doneMutex;
-  std::condition_variable doneChanged;
-  bool done = false;
-  Post([&, worker, target] {
+  // before the thread ends, and what the audio thread did is handed back
+  // before this object's memory goes.
+  worker->QueueAndWait([worker, target] {
     worker->Finish(target, false);
     worker->ReleaseSink();
-    const std::lock_guard lock(doneMutex);
-    done = true;
-    doneChanged.notify_one();
   });
-  {
-    std::unique_lock lock(doneMutex);
-    doneChanged.wait(lock, [&] { return done; });
-  }
   m_thread.quit();
   m_thread.wait();
 }

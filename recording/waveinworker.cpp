@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 
 #include "common/trace.h"
@@ -57,6 +58,20 @@ void CWaveInWorker::Queue(std::function<void()> command) {
     m_commands.push_back(std::move(command));
   }
   emit queued();
+}
+
+void CWaveInWorker::QueueAndWait(std::function<void()> command) {
+  std::mutex doneMutex;
+  std::condition_variable doneChanged;
+  bool done = false;
+  Queue([&] {
+    command();
+    const std::lock_guard lock(doneMutex);
+    done = true;
+    doneChanged.notify_one();
+  });
+  std::unique_lock lock(doneMutex);
+  doneChanged.wait(lock, [&] { return done; });
 }
 
 void CWaveInWorker::RunQueued() {

@@ -46,6 +46,10 @@ class CWaveInWorker : public QObject {
   // may deliver queued events inside QAudioSource's calls; a command arriving
   // that way waits for the one running instead of cutting in.
   void Queue(std::function<void()> command);
+  // Queues `command` and blocks until it has run (this thread's events do
+  // not run meanwhile); everything the audio thread did before is then
+  // visible here. Never from the audio thread.
+  void QueueAndWait(std::function<void()> command);
 
   using SoundSink = std::function<void(const char* data, size_t bytes)>;
   // Sound taken from now on goes to `sink` (replacing one still held).

@@ -1,7 +1,8 @@
 // The audio thread's command queue: commands queued from several threads run
-// on the audio thread, each thread's in the order it queued them, and one
+// on the audio thread, each thread's in the order it queued them, one
 // delivered while another runs (Qt delivers queued events inside
-// QAudioSource's calls) waits for it instead of cutting in. Under
+// QAudioSource's calls) waits for it instead of cutting in, and a wait for a
+// command returns once it has run. Under
 // ThreadSanitizer this also checks that what a command captured is handed to
 // the audio thread, not shared with it.
 #include <gtest/gtest.h>
@@ -11,8 +12,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -51,19 +50,10 @@ TEST(WaveInWorkerQueue, CommandsRunOnTheAudioThreadInQueueOrderWithoutCuttingIn)
   });
   for (int i = 0; i < kPerThread; ++i) worker->Queue(command(0, i));
   other.join();
-
-  std::mutex doneMutex;
-  std::condition_variable doneChanged;
-  bool done = false;
-  worker->Queue([&] {
-    const std::lock_guard lock(doneMutex);
-    done = true;
-    doneChanged.notify_one();
-  });
-  {
-    std::unique_lock lock(doneMutex);
-    doneChanged.wait(lock, [&] { return done; });
-  }
+  // The commands' results are this thread's once the last one has run.
+  bool lastRan = false;
+  worker->QueueAndWait([&] { lastRan = true; });
+  EXPECT_TRUE(lastRan);
   audioThread.quit();
   audioThread.wait();
 
