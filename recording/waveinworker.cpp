@@ -53,10 +53,11 @@ CWaveInWorker::~CWaveInWorker() {
 }
 
 void CWaveInWorker::Queue(std::function<void()> command) {
-  {
-    const std::lock_guard lock(m_commandsMutex);
-    m_commands.push_back(std::move(command));
-  }
+  // The wake-up goes out under the lock as well: the audio thread cannot run
+  // the command, and so cannot end and delete this object, while the signal
+  // still reads it.
+  const std::lock_guard lock(m_commandsMutex);
+  m_commands.push_back(std::move(command));
   emit queued();
 }
 
