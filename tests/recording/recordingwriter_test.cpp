@@ -37,6 +37,10 @@ class Feeder {
       m_writer.AddPicture(std::move(yuv), second);
     }
   }
+  void Silence(int64_t bytes) {
+    const std::vector<char> zeros(static_cast<size_t>(bytes));
+    m_writer.AddSound(zeros.data(), zeros.size());
+  }
   void Sound(int64_t bytes) {
     std::vector<int16_t> chunk(static_cast<size_t>(kChunkBytes / 2));
     for (int64_t done = 0; done < bytes; done += kChunkBytes) {
@@ -125,6 +129,33 @@ TEST(RecordingWriter, SegmentsOfSoundFollowTheClockAndPicturesTheGrid) {
   const test::ToneReport tone = test::AnalyseTone(test::DecodeSound(path), kTone);
   EXPECT_NEAR(tone.seconds, 3.5, 0.08);
   EXPECT_GE(tone.toneWindows, tone.windows - 4) << "the tone, but for the padded 50 ms and the joins";
+}
+
+TEST(RecordingWriter, SoundAndPicturesStartTogether) {
+  test::TempDir dir;
+  const std::string path = dir.file("Note.mp4");
+  CRecordingWriter writer;
+  ASSERT_EQ(writer.Open({path}), MediaResult::Ok);
+  Feeder feed(writer);
+  // Silence for the first second, the tone from the second's first picture on.
+  feed.Pictures(0, 10);
+  feed.Silence(Bytes(1.0));
+  feed.Pictures(1, 10);
+  feed.Sound(Bytes(1.0));
+  writer.EndSoundSegment(Bytes(2.0));
+  ASSERT_EQ(writer.Finish(2000), MediaResult::Ok);
+  // The tone is heard one second after the first picture is shown: the
+  // encoder's priming samples (23 ms) do not push the sound late.
+  const std::string pcm = test::DecodeSound(path);
+  size_t onset = 0;
+  while (onset + 4 <= pcm.size()) {
+    int16_t left = 0;
+    std::memcpy(&left, pcm.data() + onset, 2);
+    if (std::abs(left) > kTone.leftAmplitude / 2) break;
+    onset += 4;
+  }
+  const double heard = test::FirstFrameTime(path, "a:0") + double(onset / 4) / kSampleRate;
+  EXPECT_NEAR(heard - test::FirstFrameTime(path, "v:0"), 1.0, 0.005);
 }
 
 TEST(RecordingWriter, AMicrophoneThatStopsIsPaddedWithSilenceAndCounted) {
