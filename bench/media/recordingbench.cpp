@@ -119,7 +119,7 @@ std::string Run(const std::string& dir, int seconds, int width, int height,
   std::snprintf(line, sizeof line,
               "%5d s at %3d x %3d: temp %6.0f B/s, encoder CPU %5.1f ms per recorded s, "
               "stop to file %6.1f ms (end of file %5.1f ms + save and mail copy %5.1f ms)%s, "
-              "sound starts %+.1f ms and ends %+.1f ms after the pictures\n",
+              "sound starts (its priming frame) %+.1f ms and ends %+.1f ms after the pictures\n",
               seconds, width, height, double(tempBytes) / seconds, cpu * 1000 / seconds, ms(stop, done),
               ms(stop, finishedAt), ms(confirmed, done), saved.saved && saved.mailCopy ? "" : " [SAVE FAILED]",
               both ? (spans[1].start - spans[0].start) * 1000 : 0, both ? (spans[1].end - spans[0].end) * 1000 : 0);
