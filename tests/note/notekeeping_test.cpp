@@ -94,6 +94,14 @@ void WriteEveryAction(CNoteModel& model, const QString& picture) {
   Stroke(model, {{100, 10}, {100, 140}}, MakeColorRef(0, 0, 255), 1);
 }
 
+// The event loop that the keeper's saves and reports run on.
+struct TestApp {
+  int argc = 1;
+  char name[11] = "note_tests";
+  char* argv[2] = {name, nullptr};
+  QCoreApplication app{argc, argv};
+};
+
 class NoteKeepingTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -185,10 +193,7 @@ TEST_F(NoteKeepingTest, ADamagedJournalGivesWhatPrecedesTheDamage) {
 }
 
 TEST_F(NoteKeepingTest, TheKeeperJournalsEveryActionAndWritesTheDocumentAtClose) {
-  int argc = 1;
-  char name[] = "note_tests";
-  char* argv[] = {name, nullptr};
-  QCoreApplication app(argc, argv);
+  TestApp app;
   auto model = NewModel();
   std::vector<QString> failures;
   CNoteKeeper keeper(Folder(), kCanvas, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)),
@@ -248,10 +253,7 @@ int DocumentStrokes(const QString& path) {
 }
 
 TEST_F(NoteKeepingTest, TheDocumentFollowsTheNoteWhileItRunsAndAfterABackgroundClose) {
-  int argc = 1;
-  char name[] = "note_tests";
-  char* argv[] = {name, nullptr};
-  QCoreApplication app(argc, argv);
+  TestApp app;
   auto model = NewModel();
   CNoteKeeper keeper(Folder(), kCanvas, QDateTime::currentDateTime(), nullptr, 50ms);
   model->SetActionListener([&](const NoteAction& a) { keeper.Record(a); });
