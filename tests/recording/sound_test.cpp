@@ -67,6 +67,20 @@ class SoundTest : public RecorderTest {
     double low = 0, high = 0;
   };
 
+  // Stops the recording; its save question takes the decoded sound into
+  // m_snapshot and is cancelled. Returns the seconds `since` showed then.
+  double StopAndTakeSound(const QElapsedTimer& since) {
+    double asked = 0;
+    recorder().SetSaveDialog([&](QWidget*) {
+      asked = since.nsecsElapsed() / 1e9;
+      m_snapshot.decode = true;
+      TakeSnapshot(m_snapshot);
+      return Cancel();
+    });
+    Click(window().recordButton());
+    return asked;
+  }
+
   static std::unique_ptr<PulseMic> s_mic;
   QElapsedTimer m_startPress, m_started;
 };
@@ -80,14 +94,7 @@ TEST_F(SoundTest, TheRecordedSoundHoldsTheToneForTheRecordedLength) {
   qInfo("Qt's default input: %s", QMediaDevices::defaultAudioInput().id().constData());
   ASSERT_TRUE(WaitForPictures(1, 5));
   double low = m_started.nsecsElapsed() / 1e9;
-  double high = 0;
-  recorder().SetSaveDialog([&](QWidget*) {
-    high = m_startPress.nsecsElapsed() / 1e9;
-    m_snapshot.decode = true;
-    TakeSnapshot(m_snapshot);
-    return Cancel();
-  });
-  Click(window().recordButton());
+  const double high = StopAndTakeSound(m_startPress);
   ASSERT_TRUE(m_snapshot.asked);
 
   const ToneReport report = AnalyseTone(m_snapshot.pcm, kTone);
@@ -133,13 +140,7 @@ TEST_F(SoundTest, PauseAndResumeAppendTheSegmentsWithoutLosingSound) {
   const size_t before = g_recording.vecFrameSeconds.size();
   ASSERT_TRUE(QTest::qWaitFor([&] { return g_recording.vecFrameSeconds.size() >= before + 8; }, 30000));
   low += resumed.nsecsElapsed() / 1e9;
-  recorder().SetSaveDialog([&](QWidget*) {
-    high += resumePress.nsecsElapsed() / 1e9;
-    m_snapshot.decode = true;
-    TakeSnapshot(m_snapshot);
-    return Cancel();
-  });
-  Click(window().recordButton());
+  high += StopAndTakeSound(resumePress);
   ASSERT_TRUE(m_snapshot.asked);
 
   const ToneReport report = AnalyseTone(m_snapshot.pcm, kTone);
