@@ -19,8 +19,11 @@ namespace scrivel {
 namespace {
 
 constexpr const char* kStage = "CRecordingWriter";
-// A fragment is cut at every key frame and after half a second at most.
-constexpr const char* kMovFlags = "frag_keyframe+empty_moov+default_base_moof";
+// A fragment is cut at every key frame and after half a second at most. The
+// index (moov) goes out with the first fragment rather than before any
+// packet, so that it holds the edit list that hides the AAC encoder's
+// priming samples: sound and pictures both start at 0.
+constexpr const char* kMovFlags = "frag_keyframe+delay_moov+default_base_moof";
 constexpr const char* kFragmentMicroseconds = "500000";
 constexpr size_t kSoundFrameBytes = size_t{kAacFrameSamples} * kSoundBlockAlign;
 // Sound further behind the clock than this has stopped coming (half a second).

@@ -42,8 +42,8 @@ QString CNoteKeeper::NotesFolder() {
 }
 
 CNoteKeeper::CNoteKeeper(const QString& folder, QSize canvas, const QDateTime& opened,
-                         FailureReport reportFailure)
-    : m_canvas(canvas), m_reportFailure(std::move(reportFailure)) {
+                         FailureReport reportFailure, std::chrono::milliseconds saveInterval)
+    : m_canvas(canvas), m_saveInterval(saveInterval), m_reportFailure(std::move(reportFailure)) {
   m_saveTimer.setSingleShot(true);
   QObject::connect(&m_saveTimer, &QTimer::timeout, &m_saveTimer, [this] { SaveNow(); });
   if (!OpenJournal(folder, opened)) return;
@@ -117,7 +117,7 @@ void CNoteKeeper::Record(const NoteAction& action) {
   Post(std::move(task));
   if (!m_saveTimer.isActive()) {
     const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(task.queued - m_lastSave);
-    m_saveTimer.start(std::max(std::chrono::milliseconds(0), kSaveInterval - since));
+    m_saveTimer.start(std::max(std::chrono::milliseconds(0), m_saveInterval - since));
   }
 }
 
@@ -130,11 +130,11 @@ void CNoteKeeper::SaveNow() {
   Post(std::move(task));
 }
 
-bool CNoteKeeper::Close() {
-  if (m_closed) return false;
+void CNoteKeeper::CloseInBackground() {
+  if (m_closed) return;
   m_closed = true;
   m_saveTimer.stop();
-  if (!Keeping()) return false;
+  if (!Keeping()) return;
   if (m_anyAction) {
     Task save;
     save.kind = Task::Kind::Save;
@@ -144,15 +144,36 @@ bool CNoteKeeper::Close() {
   Task stop;
   stop.kind = Task::Kind::Stop;
   Post(std::move(stop));
-  m_worker.join();
+}
+
+bool CNoteKeeper::Wait() {
+  if (m_worker.joinable()) m_worker.join();
+  std::lock_guard lock(m_mutex);
+  return m_finished && m_whole;
+}
+
+bool CNoteKeeper::Finished() const {
+  std::lock_guard lock(m_mutex);
+  return m_finished || !m_worker.joinable();
+}
+
+bool CNoteKeeper::Close() {
+  CloseInBackground();
+  return Wait();
+}
+
+// Worker, after the last task: the journal goes once the document holds
+// everything it recorded.
+void CNoteKeeper::Finish() {
   const bool whole = m_unwritten.isEmpty() && (m_saved || !m_anyAction);
   if (whole) {
     ::unlink(QFile::encodeName(JournalPath()).constData());
     SyncFolder(QFileInfo(m_document).absolutePath());
   }
   ::close(m_fd);
-  m_fd = -1;
-  return whole;
+  std::lock_guard lock(m_mutex);
+  m_whole = whole;
+  m_finished = true;
 }
 
 std::vector<double> CNoteKeeper::JournalLatencies() const {
@@ -185,7 +206,7 @@ void CNoteKeeper::Run() {
       if (task.kind == Task::Kind::Stop) stop = true;
     }
     AppendRecords(appends);
-    if (stop) return;
+    if (stop) return Finish();
   }
 }
 

@@ -5,8 +5,8 @@
 //
 // Every action recorded is appended to the journal and flushed to disk
 // (fdatasync) by a worker thread, never the caller's; the document is
-// rewritten atomically from the pages at most every kSaveInterval while the
-// note changes, and once more at Close, after which the journal goes. A
+// rewritten atomically from the pages at most every save interval while the
+// note changes, and once more at the close, after which the journal goes. A
 // journal left behind (a crash, a failed last write) is what the next start
 // recovers (RecoverNotes).
 //
@@ -44,8 +44,9 @@ class CNoteKeeper {
   static QString NotesFolder();
 
   using FailureReport = std::function<void(const QString& why)>;
-  CNoteKeeper(const QString& folder, QSize canvas, const QDateTime& opened, FailureReport reportFailure);
-  // Closes (see Close) when not closed yet.
+  CNoteKeeper(const QString& folder, QSize canvas, const QDateTime& opened, FailureReport reportFailure,
+              std::chrono::milliseconds saveInterval = kSaveInterval);
+  // Closes (see Close) when not closed yet, and waits for the worker.
   ~CNoteKeeper();
   CNoteKeeper(const CNoteKeeper&) = delete;
   CNoteKeeper& operator=(const CNoteKeeper&) = delete;
@@ -59,10 +60,17 @@ class CNoteKeeper {
 
   // Queues `action` for the journal (returns at once) and plans a save.
   void Record(const NoteAction& action);
-  // Writes the document from g_pages, waits for the worker and removes the
-  // journal when everything is on disk. A note without any action leaves no
-  // document. Returns false when the note could not be kept whole (the
-  // journal then stays for the next start's recovery).
+  // Ends the note without waiting: the worker writes the document from
+  // g_pages as they are now and removes the journal once everything is on
+  // disk. A note without any action leaves no document. Nothing is recorded
+  // afterwards.
+  void CloseInBackground();
+  // Waits for the worker after CloseInBackground; false when the note could
+  // not be kept whole (the journal then stays for the next start's recovery).
+  bool Wait();
+  // True once the worker has ended (Wait returns at once).
+  bool Finished() const;
+  // CloseInBackground, then Wait.
   bool Close();
 
   // Milliseconds from Record to the record on disk, for every record so far.
@@ -80,11 +88,13 @@ class CNoteKeeper {
   void Post(Task task);
   void SaveNow();
   void Run();
+  void Finish();
   void AppendRecords(const std::vector<Task>& appends);
   bool WriteDocument(const std::vector<StorePageInfo>& pages);
   void Fail(const QString& why);
 
   QSize m_canvas;
+  std::chrono::milliseconds m_saveInterval;
   QString m_document;
   int m_fd = -1;
   bool m_closed = false;
@@ -105,6 +115,8 @@ class CNoteKeeper {
   qint64 m_journalBytes = 0;
   bool m_saved = false;
   bool m_failed = false;  // guarded by m_mutex: the report went out
+  bool m_finished = false;  // guarded by m_mutex: the worker has ended
+  bool m_whole = false;     // written by the worker before m_finished
   std::vector<double> m_latencies;  // guarded by m_mutex
   std::thread m_worker;
 };

@@ -455,7 +455,10 @@ void CNewNoteDlg::OnPauseButton() {
 
 void CNewNoteDlg::done(int result) {
   if (m_recorder != nullptr && !m_recorder->OnNoteClosing()) return;
-  if (m_keeper) m_keeper->Close();
+  if (m_keeper) {
+    m_note->SetActionListener(nullptr);
+    scrivel::FinishKeepingInBackground(std::move(m_keeper));
+  }
   QDialog::done(result);
 }
 

@@ -1,10 +1,13 @@
 #include "scrivel/notekeeping.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+
+#include <vector>
 
 #include "note/notekeeper.h"
 #include "note/notemodel.h"
@@ -14,9 +17,10 @@ namespace scrivel {
 std::unique_ptr<CNoteKeeper> KeepLiveNote(QWidget* window, CNoteModel& model) {
   const QPointer<QWidget> owner(window);
   auto tell = [owner](const QString& why) {
-    // Never in the middle of the caller's work: once the event loop runs.
-    QTimer::singleShot(0, owner, [owner, why] {
-      QMessageBox box(QMessageBox::Warning, QStringLiteral("Scrivel"), why, QMessageBox::Ok, owner);
+    // Never in the middle of the caller's work: once the event loop runs;
+    // also after the window has gone (a failed last write).
+    QTimer::singleShot(0, QCoreApplication::instance(), [owner, why] {
+      QMessageBox box(QMessageBox::Warning, QStringLiteral("Scrivel"), why, QMessageBox::Ok, owner.data());
       box.exec();
     });
   };
@@ -24,6 +28,28 @@ std::unique_ptr<CNoteKeeper> KeepLiveNote(QWidget* window, CNoteModel& model) {
                                               QDateTime::currentDateTime(), tell);
   model.SetActionListener([k = keeper.get()](const NoteAction& action) { k->Record(action); });
   return keeper;
+}
+
+namespace {
+
+// Keepers whose window has closed, until their worker has ended. UI thread only.
+std::vector<std::unique_ptr<CNoteKeeper>>& ClosingKeepers() {
+  static std::vector<std::unique_ptr<CNoteKeeper>> keepers;
+  return keepers;
+}
+
+}  // namespace
+
+void FinishKeepingInBackground(std::unique_ptr<CNoteKeeper> keeper) {
+  auto& closing = ClosingKeepers();
+  std::erase_if(closing, [](const auto& k) { return k->Finished(); });
+  keeper->CloseInBackground();
+  closing.push_back(std::move(keeper));
+}
+
+void WaitForKeptNotes() {
+  for (const auto& keeper : ClosingKeepers()) keeper->Wait();
+  ClosingKeepers().clear();
 }
 
 }  // namespace scrivel

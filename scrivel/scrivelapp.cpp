@@ -9,6 +9,7 @@
 #include "lang/userlanguage.h"
 #include "recording/interruptedrecordings.h"
 #include "resources/resourcepath.h"
+#include "scrivel/notekeeping.h"
 #include "scrivel/noterecovery.h"
 #include "scrivel/scriveldlg.h"
 
@@ -28,6 +29,7 @@ bool CScrivelApp::InitInstance() {
 
   CScrivelDlg dlg;
   const int nResponse = dlg.exec();
+  scrivel::WaitForKeptNotes();
   if (nResponse == -1) {
     scrivel::Trace("警告: 对话框创建失败，应用程序将意外终止。\n");
     scrivel::Trace("警告: 如果您在对话框上使用 MFC 控件，则无法 #define _AFX_NO_MFC_CONTROLS_IN_DIALOGS。\n");

@@ -66,18 +66,22 @@ std::vector<std::vector<uint8_t>> Minute(int width, int height) {
   return pictures;
 }
 
-// The end (s) of each stream of `path`: start time plus duration, by ffprobe.
-std::vector<double> StreamEnds(const std::string& path) {
+// The start and end (s) of each stream of `path`, by ffprobe.
+struct StreamSpan {
+  double start, end;
+};
+std::vector<StreamSpan> StreamSpans(const std::string& path) {
   const std::string out = path + ".probe";
   const std::string command = "/usr/bin/ffprobe -v error -show_entries stream=start_time,duration -of csv=p=0 '" +
                               path + "' > '" + out + "'";
-  std::vector<double> ends;
-  if (std::system(command.c_str()) != 0) return ends;
+  std::vector<StreamSpan> spans;
+  if (std::system(command.c_str()) != 0) return spans;
   std::FILE* file = std::fopen(out.c_str(), "r");
   double start = 0, duration = 0;
-  while (file != nullptr && std::fscanf(file, "%lf,%lf", &start, &duration) == 2) ends.push_back(start + duration);
+  while (file != nullptr && std::fscanf(file, "%lf,%lf", &start, &duration) == 2)
+    spans.push_back({start, start + duration});
   if (file != nullptr) std::fclose(file);
-  return ends;
+  return spans;
 }
 
 // One recording; returns its line of figures.
@@ -108,17 +112,17 @@ std::string Run(const std::string& dir, int seconds, int width, int height,
   const SaveOutcome saved = SaveRecording(QString::fromStdString(path), finished == MediaResult::Ok,
                                           QString::fromStdString(dir + "Chosen.mp4"), QString::fromStdString(dir));
   const auto done = std::chrono::steady_clock::now();
-  const std::vector<double> ends = StreamEnds(dir + "Chosen.mp4");
-  const double offset = ends.size() == 2 ? ends[1] - ends[0] : 0;
+  const std::vector<StreamSpan> spans = StreamSpans(dir + "Chosen.mp4");
+  const bool both = spans.size() == 2;
   auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
   char line[400];
   std::snprintf(line, sizeof line,
               "%5d s at %3d x %3d: temp %6.0f B/s, encoder CPU %5.1f ms per recorded s, "
               "stop to file %6.1f ms (end of file %5.1f ms + save and mail copy %5.1f ms)%s, "
-              "sound ends %+.1f ms after the pictures\n",
+              "sound starts (its priming frame) %+.1f ms and ends %+.1f ms after the pictures\n",
               seconds, width, height, double(tempBytes) / seconds, cpu * 1000 / seconds, ms(stop, done),
               ms(stop, finishedAt), ms(confirmed, done), saved.saved && saved.mailCopy ? "" : " [SAVE FAILED]",
-              offset * 1000);
+              both ? (spans[1].start - spans[0].start) * 1000 : 0, both ? (spans[1].end - spans[0].end) * 1000 : 0);
   std::filesystem::remove(dir + "Chosen.mp4");
   return line;
 }

@@ -199,12 +199,14 @@ int main(int argc, char** argv) {
   const std::vector<double> latencies = keeper->JournalLatencies();
   const Figures j = Summarise(latencies);
   t0 = Clock::now();
-  const bool closed = keeper->Close();
+  keeper->CloseInBackground();
   const double close = Ms(Clock::now() - t0);
+  const bool closed = keeper->Wait();
+  const double written = Ms(Clock::now() - t0);
   std::printf("(e) journal (on for all of the above): %zu actions, action to record on disk "
-              "median %.3f ms, p99 %.3f ms, max %.3f ms (aim: within 50 ms); the document "
-              "written at close in %.1f ms%s (%s)\n",
-              latencies.size(), j.median, j.p99, j.max, close, closed ? "" : " - FAILED",
+              "median %.3f ms, p99 %.3f ms, max %.3f ms (aim: within 50 ms); the close takes "
+              "%.2f ms of the UI thread, the document is on disk %.1f ms after it%s (%s)\n",
+              latencies.size(), j.median, j.p99, j.max, close, written, closed ? "" : " - FAILED",
               qPrintable(keeper->DocumentPath()));
   return 0;
 }

@@ -94,6 +94,14 @@ void WriteEveryAction(CNoteModel& model, const QString& picture) {
   Stroke(model, {{100, 10}, {100, 140}}, MakeColorRef(0, 0, 255), 1);
 }
 
+// The event loop that the keeper's saves and reports run on.
+struct TestApp {
+  int argc = 1;
+  char name[11] = "note_tests";
+  char* argv[2] = {name, nullptr};
+  QCoreApplication app{argc, argv};
+};
+
 class NoteKeepingTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -185,10 +193,7 @@ TEST_F(NoteKeepingTest, ADamagedJournalGivesWhatPrecedesTheDamage) {
 }
 
 TEST_F(NoteKeepingTest, TheKeeperJournalsEveryActionAndWritesTheDocumentAtClose) {
-  int argc = 1;
-  char name[] = "note_tests";
-  char* argv[] = {name, nullptr};
-  QCoreApplication app(argc, argv);
+  TestApp app;
   auto model = NewModel();
   std::vector<QString> failures;
   CNoteKeeper keeper(Folder(), kCanvas, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)),
@@ -238,6 +243,41 @@ TEST_F(NoteKeepingTest, TheKeeperJournalsEveryActionAndWritesTheDocumentAtClose)
   EXPECT_EQ(images, 1u);
   EXPECT_EQ(ink, 3u);  // the erase is undone
   EXPECT_TRUE(failures.empty());
+}
+
+// The strokes of the document's first page, or -1 while it cannot be read whole.
+int DocumentStrokes(const QString& path) {
+  const XoppReadResult doc = ReadXopp(path);
+  if (!doc.complete || doc.doc.pages.empty()) return -1;
+  return int(doc.doc.pages[0].elements.size());
+}
+
+TEST_F(NoteKeepingTest, TheDocumentFollowsTheNoteWhileItRunsAndAfterABackgroundClose) {
+  TestApp app;
+  auto model = NewModel();
+  CNoteKeeper keeper(Folder(), kCanvas, QDateTime::currentDateTime(), nullptr, 50ms);
+  model->SetActionListener([&](const NoteAction& a) { keeper.Record(a); });
+  const auto eventually = [&](int strokes) {
+    for (int i = 0; i < 1000 && DocumentStrokes(keeper.DocumentPath()) != strokes; ++i) {
+      QCoreApplication::processEvents();
+      std::this_thread::sleep_for(5ms);
+    }
+    return DocumentStrokes(keeper.DocumentPath());
+  };
+  // Each change reaches the document by the periodic save alone.
+  for (int strokes = 1; strokes <= 3; ++strokes) {
+    Stroke(*model, {{10 * strokes, 10}, {20 * strokes, 100}});
+    EXPECT_EQ(eventually(strokes), strokes);
+    EXPECT_TRUE(QFile::exists(keeper.JournalPath()));
+  }
+  // The close returns before the last write; what follows it is not recorded.
+  Stroke(*model, {{150, 10}, {160, 100}});
+  keeper.CloseInBackground();
+  Stroke(*model, {{170, 10}, {180, 100}});
+  EXPECT_TRUE(keeper.Wait());
+  EXPECT_TRUE(keeper.Finished());
+  EXPECT_EQ(DocumentStrokes(keeper.DocumentPath()), 4);
+  EXPECT_FALSE(QFile::exists(keeper.JournalPath()));
 }
 
 TEST_F(NoteKeepingTest, ANoteThatCannotBeKeptGoesOnAndSaysWhyOnce) {

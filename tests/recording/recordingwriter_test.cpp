@@ -37,6 +37,10 @@ class Feeder {
       m_writer.AddPicture(std::move(yuv), second);
     }
   }
+  void Silence(int64_t bytes) {
+    const std::vector<char> zeros(static_cast<size_t>(bytes));
+    m_writer.AddSound(zeros.data(), zeros.size());
+  }
   void Sound(int64_t bytes) {
     std::vector<int16_t> chunk(static_cast<size_t>(kChunkBytes / 2));
     for (int64_t done = 0; done < bytes; done += kChunkBytes) {
@@ -56,6 +60,16 @@ class Feeder {
 };
 
 int64_t Bytes(double seconds) { return static_cast<int64_t>(seconds * kSampleRate) * kSoundBlockAlign; }
+
+// A writer open on Note.mp4 in a folder of its own, and its feeder.
+class RecordingWriterTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(writer.Open({path}), MediaResult::Ok); }
+  test::TempDir dir;
+  const std::string path = dir.file("Note.mp4");
+  CRecordingWriter writer;
+  Feeder feed{writer};
+};
 
 TEST(LiveFrameGrid, PlacesPicturesAsTheFileGridDoes) {
   struct Case {
@@ -87,12 +101,7 @@ TEST(LiveFrameGrid, PlacesPicturesAsTheFileGridDoes) {
   }
 }
 
-TEST(RecordingWriter, SegmentsOfSoundFollowTheClockAndPicturesTheGrid) {
-  test::TempDir dir;
-  const std::string path = dir.file("Note.mp4");
-  CRecordingWriter writer;
-  ASSERT_EQ(writer.Open({path}), MediaResult::Ok);
-  Feeder feed(writer);
+TEST_F(RecordingWriterTest, SegmentsOfSoundFollowTheClockAndPicturesTheGrid) {
   // Segment 1 lasts 2.0 s; the microphone delivered 1.95 s of it.
   feed.Pictures(0, 10);
   feed.Pictures(1, 10);
@@ -127,12 +136,29 @@ TEST(RecordingWriter, SegmentsOfSoundFollowTheClockAndPicturesTheGrid) {
   EXPECT_GE(tone.toneWindows, tone.windows - 4) << "the tone, but for the padded 50 ms and the joins";
 }
 
-TEST(RecordingWriter, AMicrophoneThatStopsIsPaddedWithSilenceAndCounted) {
-  test::TempDir dir;
-  const std::string path = dir.file("Note.mp4");
-  CRecordingWriter writer;
-  ASSERT_EQ(writer.Open({path}), MediaResult::Ok);
-  Feeder feed(writer);
+TEST_F(RecordingWriterTest, SoundAndPicturesStartTogether) {
+  // Silence for the first second, the tone from the second's first picture on.
+  feed.Pictures(0, 10);
+  feed.Silence(Bytes(1.0));
+  feed.Pictures(1, 10);
+  feed.Sound(Bytes(1.0));
+  writer.EndSoundSegment(Bytes(2.0));
+  ASSERT_EQ(writer.Finish(2000), MediaResult::Ok);
+  // The tone is heard one second after the first picture is shown: the
+  // encoder's priming samples (23 ms) do not push the sound late.
+  const std::string pcm = test::DecodeSound(path);
+  size_t onset = 0;
+  while (onset + 4 <= pcm.size()) {
+    int16_t left = 0;
+    std::memcpy(&left, pcm.data() + onset, 2);
+    if (std::abs(left) > kTone.leftAmplitude / 2) break;
+    onset += 4;
+  }
+  const double heard = test::FirstFrameTime(path, "a:0") + double(onset / 4) / kSampleRate;
+  EXPECT_NEAR(heard - test::FirstFrameTime(path, "v:0"), 1.0, 0.005);
+}
+
+TEST_F(RecordingWriterTest, AMicrophoneThatStopsIsPaddedWithSilenceAndCounted) {
   feed.Sound(Bytes(1.0));
   writer.KeepSoundUp(Bytes(1.3));  // within a delivery's delay: nothing
   for (int second = 0; second < 4; ++second) feed.Pictures(second, 10);
@@ -146,20 +172,13 @@ TEST(RecordingWriter, AMicrophoneThatStopsIsPaddedWithSilenceAndCounted) {
   EXPECT_EQ(probe.frames, 40);
 }
 
-TEST(RecordingWriter, AFileCutShortIsSavedUpToWhereItWasCut) {
-  test::TempDir dir;
-  const std::string path = dir.file("Note.mp4");
-  {
-    CRecordingWriter writer;
-    ASSERT_EQ(writer.Open({path}), MediaResult::Ok);
-    Feeder feed(writer);
-    for (int second = 0; second < 10; ++second) {
-      feed.Pictures(second, 10);
-      feed.Sound(Bytes(1.0));
-    }
-    writer.EndSoundSegment(Bytes(10.0));
-    ASSERT_EQ(writer.Finish(10000), MediaResult::Ok);
+TEST_F(RecordingWriterTest, AFileCutShortIsSavedUpToWhereItWasCut) {
+  for (int second = 0; second < 10; ++second) {
+    feed.Pictures(second, 10);
+    feed.Sound(Bytes(1.0));
   }
+  writer.EndSoundSegment(Bytes(10.0));
+  ASSERT_EQ(writer.Finish(10000), MediaResult::Ok);
   // A crash leaves the file wherever the last write ended.
   const auto size = std::filesystem::file_size(path);
   std::filesystem::resize_file(path, size * 6 / 10);
@@ -175,11 +194,7 @@ TEST(RecordingWriter, AFileCutShortIsSavedUpToWhereItWasCut) {
   EXPECT_NEAR(test::SeekLandsAt(saved, 3.0), 3.0, 0.11);
 }
 
-TEST(RecordingWriter, AFullDiskEndsTheRecordingWithTheReason) {
-  test::TempDir dir;
-  const std::string path = dir.file("Note.mp4");
-  CRecordingWriter writer;
-  ASSERT_EQ(writer.Open({path}), MediaResult::Ok);
+TEST_F(RecordingWriterTest, AFullDiskEndsTheRecordingWithTheReason) {
   // Files of this process may not grow past 300 KB for a moment: writes fail
   // as on a full disk.
   signal(SIGXFSZ, SIG_IGN);
@@ -188,7 +203,6 @@ TEST(RecordingWriter, AFullDiskEndsTheRecordingWithTheReason) {
   rlimit small = saved;
   small.rlim_cur = 300000;
   setrlimit(RLIMIT_FSIZE, &small);
-  Feeder feed(writer);
   for (int second = 0; second < 30 && !writer.failed(); ++second) {
     // Noise pictures do not compress: the file grows quickly.
     std::vector<uint8_t> yuv(kPictureBytes);

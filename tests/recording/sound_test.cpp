@@ -67,6 +67,20 @@ class SoundTest : public RecorderTest {
     double low = 0, high = 0;
   };
 
+  // Stops the recording; its save question takes the decoded sound into
+  // m_snapshot and is cancelled. Returns the seconds `since` showed then.
+  double StopAndTakeSound(const QElapsedTimer& since) {
+    double asked = 0;
+    recorder().SetSaveDialog([&](QWidget*) {
+      asked = since.nsecsElapsed() / 1e9;
+      m_snapshot.decode = true;
+      TakeSnapshot(m_snapshot);
+      return Cancel();
+    });
+    Click(window().recordButton());
+    return asked;
+  }
+
   static std::unique_ptr<PulseMic> s_mic;
   QElapsedTimer m_startPress, m_started;
 };
@@ -80,14 +94,7 @@ TEST_F(SoundTest, TheRecordedSoundHoldsTheToneForTheRecordedLength) {
   qInfo("Qt's default input: %s", QMediaDevices::defaultAudioInput().id().constData());
   ASSERT_TRUE(WaitForPictures(1, 5));
   double low = m_started.nsecsElapsed() / 1e9;
-  double high = 0;
-  recorder().SetSaveDialog([&](QWidget*) {
-    high = m_startPress.nsecsElapsed() / 1e9;
-    m_snapshot.decode = true;
-    TakeSnapshot(m_snapshot);
-    return Cancel();
-  });
-  Click(window().recordButton());
+  const double high = StopAndTakeSound(m_startPress);
   ASSERT_TRUE(m_snapshot.asked);
 
   const ToneReport report = AnalyseTone(m_snapshot.pcm, kTone);
@@ -100,9 +107,9 @@ TEST_F(SoundTest, TheRecordedSoundHoldsTheToneForTheRecordedLength) {
   EXPECT_NEAR(report.leftRms, kTone.leftAmplitude / std::sqrt(2.0), 0.05 * kTone.leftAmplitude);
   EXPECT_NEAR(report.rightRms, kTone.rightAmplitude / std::sqrt(2.0), 0.05 * kTone.rightAmplitude);
   EXPECT_GE(report.windows, 20);
-  // Decoded AAC: the first three windows hold the encoder's priming frame (the
-  // fragmented file keeps it, 23 ms) and its ramp, the last one its last
-  // frame's silence; the tone's exact phase does not survive the coding.
+  // Decoded AAC: the first three windows hold the encoder's priming frame
+  // (23 ms, presented before the first picture) and its ramp, the last one
+  // its last frame's silence; the tone's exact phase does not survive the coding.
   EXPECT_GE(report.toneWindows, report.windows - 4) << "every 50 ms inside the recording holds the tone";
 
   const std::string lines = out.text();
@@ -133,13 +140,7 @@ TEST_F(SoundTest, PauseAndResumeAppendTheSegmentsWithoutLosingSound) {
   const size_t before = g_recording.vecFrameSeconds.size();
   ASSERT_TRUE(QTest::qWaitFor([&] { return g_recording.vecFrameSeconds.size() >= before + 8; }, 30000));
   low += resumed.nsecsElapsed() / 1e9;
-  recorder().SetSaveDialog([&](QWidget*) {
-    high += resumePress.nsecsElapsed() / 1e9;
-    m_snapshot.decode = true;
-    TakeSnapshot(m_snapshot);
-    return Cancel();
-  });
-  Click(window().recordButton());
+  high += StopAndTakeSound(resumePress);
   ASSERT_TRUE(m_snapshot.asked);
 
   const ToneReport report = AnalyseTone(m_snapshot.pcm, kTone);
@@ -147,7 +148,9 @@ TEST_F(SoundTest, PauseAndResumeAppendTheSegmentsWithoutLosingSound) {
         report.seconds, low, high, report.toneWindows, report.windows, report.jumps);
   EXPECT_GE(report.seconds, low - 2 * kSlackSeconds) << "recorded between " << low << " and " << high << " s";
   EXPECT_LE(report.seconds, high + 2 * kSlackSeconds);
-  EXPECT_GE(report.toneWindows, report.windows - 4) << "the windows at the ends and across the join may differ";
+  // The ends take four windows as in the test above; the join at the pause
+  // (the segment's last delivery, padded to its end) falls in up to two.
+  EXPECT_GE(report.toneWindows, report.windows - 6) << "the windows at the ends and across the join may differ";
   EXPECT_EQ(recorder().waveIn().sinkReleases(), 2);
 }
 

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "note/notepages.h"
+#include "scrivel/notekeeping.h"
 #include "scrivel/newnotedlg.h"
 
 int main(int argc, char** argv) {
@@ -38,5 +39,7 @@ int main(int argc, char** argv) {
     app.quit();
   });
   poll.start(10);
-  return app.exec();
+  const int code = app.exec();
+  scrivel::WaitForKeptNotes();
+  return code;
 }

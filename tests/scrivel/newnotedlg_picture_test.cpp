@@ -21,6 +21,7 @@
 #include "scrivel/gdipbutton.h"
 #include "scrivel/newnotedlg.h"
 #include "scrivel/notecanvas.h"
+#include "tests/scrivel/livenotewindowtest.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -49,11 +50,10 @@ bool NoInk(const QImage& image, QPoint p) {
   return true;
 }
 
-class NoteWindowPictureTest : public testing::Test {
+class NoteWindowPictureTest : public LiveNoteWindowTest {
  protected:
   void SetUp() override {
-    setenv("XDG_CONFIG_HOME", m_config.path().c_str(), 1);
-    g_strings.Load(SCRIVEL_APP_DIR, 10001, 10008);
+    LiveNoteWindowTest::SetUp();
     // Red on the left half, green on the right.
     QImage picture(60, 40, QImage::Format_RGB32);
     picture.fill(kRed);
@@ -63,14 +63,7 @@ class NoteWindowPictureTest : public testing::Test {
     m_jpg = File("photo.jpg");
     ASSERT_TRUE(picture.save(m_bmp, "BMP"));
     ASSERT_TRUE(picture.save(m_jpg, "JPG"));
-    m_dlg = std::make_unique<CNewNoteDlg>();
     m_dlg->m_chooseImagePath = [this] { return m_answer; };
-    m_dlg->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
-  }
-  void TearDown() override {
-    m_dlg.reset();
-    ZMTUninit();
   }
 
   QString File(const std::string& name) { return QString::fromStdString(m_files.file(name)); }
@@ -114,10 +107,9 @@ class NoteWindowPictureTest : public testing::Test {
   QRect Area() { return g_pages[size_t(g_nCurPage)].pictures.back().areas.back(); }
   StorePageInfo& Page() { return g_pages[size_t(g_nCurPage)]; }
 
-  scrivel::test::TempDir m_config, m_files;
+  scrivel::test::TempDir m_files;
   QString m_bmp, m_jpg;
   std::optional<QString> m_answer;
-  std::unique_ptr<CNewNoteDlg> m_dlg;
 };
 
 TEST_F(NoteWindowPictureTest, APictureFillsTheCanvasUnderTheStrokesAndCancelAddsNothing) {

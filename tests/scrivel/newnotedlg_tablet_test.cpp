@@ -17,7 +17,7 @@
 #include "note/notepages.h"
 #include "scrivel/newnotedlg.h"
 #include "scrivel/notecanvas.h"
-#include "tests/support/tempdir.h"
+#include "tests/scrivel/livenotewindowtest.h"
 
 namespace {
 
@@ -28,21 +28,8 @@ const QPointingDevice* Stylus() {
   return &stylus;
 }
 
-class TabletTest : public testing::Test {
+class TabletTest : public LiveNoteWindowTest {
  protected:
-  void SetUp() override {
-    setenv("XDG_CONFIG_HOME", m_config.path().c_str(), 1);  // no live source
-    Open();
-  }
-  void TearDown() override {
-    m_dlg.reset();
-    ZMTUninit();
-  }
-  void Open() {
-    m_dlg = std::make_unique<CNewNoteDlg>();
-    m_dlg->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
-  }
 
   // A tablet event at a canvas pixel (which may lie off the canvas).
   void Tablet(QEvent::Type type, QPoint canvasPoint) {
@@ -60,9 +47,6 @@ class TabletTest : public testing::Test {
     QApplication::sendEvent(qApp, &event);
   }
   QPoint At(int x, int y) { return PenToCanvas(x, y, m_dlg->Model().CanvasRect()); }
-
-  scrivel::test::TempDir m_config;
-  std::unique_ptr<CNewNoteDlg> m_dlg;
 };
 
 struct Drawn {

@@ -24,6 +24,7 @@
 #include "scrivel/notecanvas.h"
 #include "scrivel/penwidthdlg.h"
 #include "scrivel/saveshare.h"
+#include "tests/scrivel/livenotewindowtest.h"
 #include "tests/support/dialoganswerer.h"
 #include "tests/support/process.h"
 #include "tests/support/tempdir.h"
@@ -54,23 +55,8 @@ T* TopLevel() {
   return nullptr;
 }
 
-class NewNoteDlgTest : public testing::Test {
+class NewNoteDlgTest : public LiveNoteWindowTest {
  protected:
-  void SetUp() override {
-    // No live source here: events are injected.
-    setenv("XDG_CONFIG_HOME", m_config.path().c_str(), 1);
-    g_strings.Load(SCRIVEL_APP_DIR, 10001, 10008);
-    Open();
-  }
-  void TearDown() override {
-    m_dlg.reset();
-    ZMTUninit();
-  }
-  void Open() {
-    m_dlg = std::make_unique<CNewNoteDlg>();
-    m_dlg->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
-  }
 
   CGdipButton* Button(int id) { return m_dlg->findChild<CGdipButton*>(QString::number(id)); }
   QLineEdit* Edit(int id) { return m_dlg->findChild<QLineEdit*>(QString::number(id)); }
@@ -87,9 +73,6 @@ class NewNoteDlgTest : public testing::Test {
     return m_dlg->Canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(canvas);
   }
   QPoint At(int x, int y) { return PenToCanvas(x, y, m_dlg->Model().CanvasRect()); }
-
-  scrivel::test::TempDir m_config;
-  std::unique_ptr<CNewNoteDlg> m_dlg;
 };
 
 TEST_F(NewNoteDlgTest, LayoutFollowsTheDialogUnits) {

@@ -1,5 +1,6 @@
 #include "tests/support/videoprobe.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -87,6 +88,14 @@ double SeekLandsAt(const std::string& path, double seconds) {
   const size_t at = run.err.find("pts_time:");
   if (run.exitCode != 0 || at == std::string::npos) return -1;
   return std::atof(run.err.c_str() + at + 9);
+}
+
+double FirstFrameTime(const std::string& path, const std::string& stream) {
+  const RunResult run = Run(kFfprobe, {"-v", "error", "-select_streams", stream, "-read_intervals", "%+#1",
+                                       "-show_entries", "frame=pts_time", "-of", "csv=p=0", path});
+  const std::vector<std::string> lines = Lines(run.out);
+  if (run.exitCode != 0 || lines.empty()) return std::nan("");
+  return std::atof(lines.front().c_str());
 }
 
 std::string DecodePictureAt(const std::string& path, double seconds) {

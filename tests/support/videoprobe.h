@@ -28,5 +28,9 @@ std::string DecodeSound(const std::string& path);
 double SeekLandsAt(const std::string& path, double seconds);
 // The picture shown after seeking to `seconds` ("" on failure).
 std::string DecodePictureAt(const std::string& path, double seconds);
+// When (s, the file's own timestamps) the first decoded frame of `stream`
+// ("v:0", "a:0") is presented; NaN when there is none. DecodePictures and
+// DecodeSound start with that frame.
+double FirstFrameTime(const std::string& path, const std::string& stream);
 
 }  // namespace scrivel::test
