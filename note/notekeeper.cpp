@@ -46,6 +46,15 @@ CNoteKeeper::CNoteKeeper(const QString& folder, QSize canvas, const QDateTime& o
     : m_canvas(canvas), m_saveInterval(saveInterval), m_reportFailure(std::move(reportFailure)) {
   m_saveTimer.setSingleShot(true);
   QObject::connect(&m_saveTimer, &QTimer::timeout, &m_saveTimer, [this] { SaveNow(); });
+  m_reportTimer.setSingleShot(true);
+  QObject::connect(&m_reportTimer, &QTimer::timeout, &m_reportTimer, [this] {
+    QString text;
+    {
+      std::lock_guard lock(m_mutex);
+      text = m_failure;
+    }
+    if (m_reportFailure) m_reportFailure(text);
+  });
   if (!OpenJournal(folder, opened)) return;
   m_worker = std::thread([this] { Run(); });
 }
@@ -87,15 +96,17 @@ bool CNoteKeeper::OpenJournal(const QString& folder, const QDateTime& opened) {
 }
 
 void CNoteKeeper::Fail(const QString& why) {
+  const QString text = QStringLiteral("This note cannot be kept on disk: %1\nThe note goes on; what is not written is lost when it closes.").arg(why);
   {
     std::lock_guard lock(m_mutex);
     if (m_failed) return;
     m_failed = true;
+    m_failure = text;
   }
   if (!m_reportFailure) return;
-  const QString text = QStringLiteral("This note cannot be kept on disk: %1\nThe note goes on; what is not written is lost when it closes.").arg(why);
   if (std::this_thread::get_id() != m_owner)
-    QMetaObject::invokeMethod(&m_saveTimer, [this, text] { m_reportFailure(text); }, Qt::QueuedConnection);
+    // Only the timer's own slot is queued: the text stays behind the lock.
+    QMetaObject::invokeMethod(&m_reportTimer, "start", Qt::QueuedConnection);
   else
     m_reportFailure(text);
 }
@@ -162,10 +173,12 @@ bool CNoteKeeper::Close() {
   return Wait();
 }
 
-// Worker, after the last task: the journal goes once the document holds
-// everything it recorded.
+// Worker, after the last task: the journal goes once the document holds the
+// whole note. The last save wrote every page as the window left them, so the
+// document is whole when that save succeeded, even if journal records could
+// not be written; without it the journal stays for the next start.
 void CNoteKeeper::Finish() {
-  const bool whole = m_unwritten.isEmpty() && (m_saved || !m_anyAction);
+  const bool whole = m_anyAction ? m_saved : m_unwritten.isEmpty();
   if (whole) {
     ::unlink(QFile::encodeName(JournalPath()).constData());
     SyncFolder(QFileInfo(m_document).absolutePath());

@@ -101,7 +101,9 @@ class CNoteKeeper {
   bool m_anyAction = false;
   FailureReport m_reportFailure;
   std::thread::id m_owner = std::this_thread::get_id();
-  QTimer m_saveTimer;  // also the context for reports on the caller's thread
+  QTimer m_saveTimer;
+  // Fires on the caller's thread for a failure the worker met (m_failure).
+  QTimer m_reportTimer;
   std::chrono::steady_clock::time_point m_lastSave;
 
   mutable std::mutex m_mutex;
@@ -115,6 +117,7 @@ class CNoteKeeper {
   qint64 m_journalBytes = 0;
   bool m_saved = false;
   bool m_failed = false;  // guarded by m_mutex: the report went out
+  QString m_failure;      // guarded by m_mutex: the report's text
   bool m_finished = false;  // guarded by m_mutex: the worker has ended
   bool m_whole = false;     // written by the worker before m_finished
   std::vector<double> m_latencies;  // guarded by m_mutex

@@ -6,8 +6,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <tuple>
+
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "note/notedocument.h"
@@ -42,6 +45,16 @@ int LockJournal(const QString& path) {
     return -1;
   }
   return fd;
+}
+
+// True when `document` was last written after `journal`, to the file
+// system's own precision (a tie is not "after").
+bool SavedAfter(const QString& document, const QString& journal) {
+  struct stat doc{}, log{};
+  if (::stat(QFile::encodeName(document).constData(), &doc) != 0 ||
+      ::stat(QFile::encodeName(journal).constData(), &log) != 0)
+    return false;
+  return std::tie(doc.st_mtim.tv_sec, doc.st_mtim.tv_nsec) > std::tie(log.st_mtim.tv_sec, log.st_mtim.tv_nsec);
 }
 
 }  // namespace
@@ -91,6 +104,14 @@ std::optional<RecoveredNote> RecoverNote(const QString& journalPath) {
     return done();
   }
   result = RecoveredNote{};
+  if (journal.intact && SavedAfter(document, journalPath)) {
+    // Saved after the journal's last record: the document holds all of it,
+    // and more when records could not be written. It stays as it is.
+    result->document = document;
+    QFile::remove(journalPath);
+    SyncFolder(info.absolutePath());
+    return done();
+  }
   const QString stem = document.chopped(5);  // without ".xopp"
   const QString target = journal.intact ? document : FreeName(stem + QStringLiteral(" (recovered)"), QStringLiteral(".xopp"));
   if (!journal.intact) {

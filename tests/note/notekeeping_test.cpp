@@ -4,13 +4,17 @@
 // precedes the damage; the keeper journals and writes the document; recovery
 // finishes a note left behind and keeps a damaged journal aside.
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <thread>
@@ -280,6 +284,45 @@ TEST_F(NoteKeepingTest, TheDocumentFollowsTheNoteWhileItRunsAndAfterABackgroundC
   EXPECT_FALSE(QFile::exists(keeper.JournalPath()));
 }
 
+TEST_F(NoteKeepingTest, AJournalThatCannotBeWrittenIsToldOnceAndTheLastSaveKeepsTheNote) {
+  TestApp app;
+  auto model = NewModel();
+  std::vector<QString> failures;
+  std::vector<std::thread::id> threads;
+  CNoteKeeper keeper(Folder(), kCanvas, QDateTime::currentDateTime(), [&](const QString& why) {
+    failures.push_back(why);
+    threads.push_back(std::this_thread::get_id());
+  });
+  model->SetActionListener([&](const NoteAction& a) { keeper.Record(a); });
+  Stroke(*model, {{10, 10}, {100, 100}});
+  for (int i = 0; i < 500 && (keeper.JournalLatencies().empty() || !QFile::exists(keeper.DocumentPath())); ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(5ms);
+  }
+  // The journal may not grow for a while: its writes fail as on a full disk.
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit full = saved;
+  full.rlim_cur = rlim_t(QFileInfo(keeper.JournalPath()).size());
+  setrlimit(RLIMIT_FSIZE, &full);
+  Stroke(*model, {{20, 10}, {110, 100}});
+  Stroke(*model, {{30, 10}, {120, 100}});
+  for (int i = 0; i < 1000 && failures.empty(); ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(5ms);
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, SIG_DFL);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_TRUE(failures[0].contains(keeper.JournalPath())) << failures[0].toStdString();
+  EXPECT_EQ(threads[0], std::this_thread::get_id()) << "told on the window's thread";
+  // The last save holds every stroke, so the stale journal goes.
+  EXPECT_TRUE(keeper.Close());
+  EXPECT_FALSE(QFile::exists(keeper.JournalPath()));
+  EXPECT_EQ(DocumentStrokes(keeper.DocumentPath()), 3);
+}
+
 TEST_F(NoteKeepingTest, ANoteThatCannotBeKeptGoesOnAndSaysWhyOnce) {
   // A file where the notes folder should be.
   scrivel::test::WriteFile(Folder().toStdString(), "not a folder");
@@ -320,9 +363,26 @@ TEST_F(NoteKeepingTest, RecoveryFinishesANoteAndKeepsADamagedJournalAside) {
   scrivel::test::WriteFile((whole + ".journal").toStdString(), journal.toStdString());
   scrivel::test::WriteFile((damaged + ".journal").toStdString(), journal.left(journal.size() - 3).toStdString());
   scrivel::test::WriteFile(damaged.toStdString(), "the document saved before");
+  // A document older than its journal is replayed over; one saved after the
+  // journal's last record holds all of it (and what the journal could not
+  // take) and stays as it is.
+  const QString newer = Folder() + QStringLiteral("/c.xopp");
+  scrivel::test::WriteFile((newer + ".journal").toStdString(), journal.toStdString());
+  scrivel::test::WriteFile(whole.toStdString(), "the document saved before");
+  scrivel::test::WriteFile(newer.toStdString(), "the document saved after");
+  const QDateTime now = QDateTime::currentDateTime();
+  const auto setTime = [](const QString& path, const QDateTime& at) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(at, QFileDevice::FileModificationTime));
+  };
+  setTime(whole, now.addSecs(-20));
+  setTime(whole + ".journal", now.addSecs(-10));
+  setTime(newer + ".journal", now.addSecs(-20));
+  setTime(newer, now.addSecs(-10));
 
   const std::vector<RecoveredNote> recovered = RecoverNotes(Folder());
-  ASSERT_EQ(recovered.size(), 2u);
+  ASSERT_EQ(recovered.size(), 3u);
   EXPECT_EQ(recovered[0].document, whole);
   EXPECT_TRUE(recovered[0].keptAside.isEmpty());
   EXPECT_FALSE(QFile::exists(whole + ".journal"));
@@ -339,6 +399,10 @@ TEST_F(NoteKeepingTest, RecoveryFinishesANoteAndKeepsADamagedJournalAside) {
   const XoppReadResult partial = ReadXopp(recovered[1].document);
   EXPECT_TRUE(partial.complete);
   EXPECT_EQ(partial.doc.pages.size(), 3u);  // only the last stroke is missing
+
+  EXPECT_EQ(recovered[2].document, newer);
+  EXPECT_EQ(scrivel::test::ReadFile(newer.toStdString()), "the document saved after");
+  EXPECT_FALSE(QFile::exists(newer + ".journal"));
   // Nothing is left to do at the next start.
   EXPECT_TRUE(RecoverNotes(Folder()).empty());
 }
