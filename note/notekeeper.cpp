@@ -132,13 +132,17 @@ void CNoteKeeper::Record(const NoteAction& action) {
   }
 }
 
+void CNoteKeeper::PostSave() {
+  Task save;
+  save.kind = Task::Kind::Save;
+  for (const StorePageInfo& page : g_pages) save.pages.push_back(PageContent(page));
+  Post(std::move(save));
+}
+
 void CNoteKeeper::SaveNow() {
   if (!Keeping() || m_closed) return;
   m_lastSave = std::chrono::steady_clock::now();
-  Task task;
-  task.kind = Task::Kind::Save;
-  for (const StorePageInfo& page : g_pages) task.pages.push_back(PageContent(page));
-  Post(std::move(task));
+  PostSave();
 }
 
 void CNoteKeeper::CloseInBackground() {
@@ -146,12 +150,7 @@ void CNoteKeeper::CloseInBackground() {
   m_closed = true;
   m_saveTimer.stop();
   if (!Keeping()) return;
-  if (m_anyAction) {
-    Task save;
-    save.kind = Task::Kind::Save;
-    for (const StorePageInfo& page : g_pages) save.pages.push_back(PageContent(page));
-    Post(std::move(save));
-  }
+  if (m_anyAction) PostSave();
   Task stop;
   stop.kind = Task::Kind::Stop;
   Post(std::move(stop));

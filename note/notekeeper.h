@@ -86,6 +86,8 @@ class CNoteKeeper {
 
   bool OpenJournal(const QString& folder, const QDateTime& opened);
   void Post(Task task);
+  // Queues a document write of g_pages as they are now.
+  void PostSave();
   void SaveNow();
   void Run();
   void Finish();
